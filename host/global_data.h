@@ -1,0 +1,32 @@
+// The effect's global data: one host handle made at global setup.
+#pragma once
+
+#include "sdk/ae_sdk.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+constexpr std::size_t kPluginFolderCapacity = 4096;
+constexpr std::size_t kGlobalDataHandleSize = 4112;
+
+struct GlobalData {
+    uint32_t pluginId;                        // AEGP plug-in ID from registration
+    char pluginFolder[kPluginFolderCapacity]; // "<app>\Plug-ins", escaped for script literals
+    uint8_t debugWindowOpened;                // set once the debug log window exists
+};
+static_assert(sizeof(GlobalData) <= kGlobalDataHandleSize, "GlobalData outgrew its handle");
+
+class SuiteAccess;
+
+PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data);
+PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data);
+PF_Err ShowOptionsMessage(SuiteAccess &suites, PF_OutData *out_data);
+
+// Builds pluginFolder's text from the application folder (UTF-16, as the host
+// gives it): at most 4045 code units, then the separator and "Plug-ins",
+// escaped for script literals and cut to fit the field.
+std::string PluginFolderText(const A_UTF16Char *appPath);
+
+} // namespace qv

@@ -1,0 +1,136 @@
+// Global setup and setdown, and the Options message.
+#include "host/global_data.h"
+
+#include "engine/engine_lifecycle.h"
+#include "generated/quorvel_pipl.h"
+#include "host/suite_access.h"
+#include "support/platform.h"
+#include "support/text.h"
+#include "support/user_folder.h"
+
+#include <cstring>
+
+namespace qv {
+
+namespace {
+
+constexpr std::size_t kMaxAppPathUnits = 4045;
+constexpr A_long kPremiereApplId = 0x50724D72;  /* 'PrMr' */
+
+const char kOptionsMessage[] =
+    "This is a beta version.\nThe release version of Quorvel is not published. \n"
+    "We plan to release Quorvel on one day of Nov. 2019.  ";
+
+void registerWithHost(SuiteAccess &suites, GlobalData *global)
+{
+    AEGP_PluginID id = 0;
+    utilitySuite7(suites)->AEGP_RegisterWithAEGP(nullptr, "Quorvel", &id);
+    global->pluginId = static_cast<uint32_t>(id);
+}
+
+// Stores "<application folder><sep>Plug-ins", escaped, into pluginFolder.
+PF_Err storePluginFolder(SuiteAccess &suites, GlobalData *global)
+{
+    const AEGP_MemorySuite1 *memory = memorySuite(suites);  /* before the handle exists */
+    AEGP_MemHandle pathH = nullptr;
+    PF_Err err = utilitySuite13(suites)->AEGP_GetPluginPaths(0, AEGP_GetPathTypes_APP, &pathH);
+    if (err)
+        return err;
+    void *path = nullptr;
+    err = memory->AEGP_LockMemHandle(pathH, &path);
+    if (!err && path) {
+        std::string text = PluginFolderText(static_cast<const A_UTF16Char *>(path));
+        std::memcpy(global->pluginFolder, text.c_str(), text.size() + 1);
+        memory->AEGP_UnlockMemHandle(pathH);
+    }
+    memory->AEGP_FreeMemHandle(pathH);
+    return err;
+}
+
+// Labels the Options button; the Effect UI suite is taken straight from the
+// basic suite and released only when it was acquired.
+PF_Err labelOptionsButton(PF_InData *in_data, PF_OutData *out_data)
+{
+    SPBasicSuite *basic = in_data->pica_basicP;
+    const void *table = nullptr;
+    if (basic->AcquireSuite(kPFEffectUISuite, kPFEffectUISuiteVersion1, &table) != kSPNoError || !table) {
+        out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+        std::strcpy(out_data->return_msg, "Not able to acquire AEFX Suite.");
+        return kMissingSuiteError;
+    }
+    const PF_EffectUISuite1 *ui = static_cast<const PF_EffectUISuite1 *>(table);
+    PF_Err err = ui->PF_SetOptionsButtonName(in_data->effect_ref, "Test only");
+    basic->ReleaseSuite(kPFEffectUISuite, kPFEffectUISuiteVersion1);
+    return err;
+}
+
+// Steps 4 to 7 of the setup, on a locked, zeroed GlobalData.
+PF_Err fillGlobalData(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data, GlobalData *global)
+{
+    registerWithHost(suites, global);  /* the host's answer is not examined */
+    PF_Err err = storePluginFolder(suites, global);
+    if (ProbeUserFolder() == -1)
+        err = PF_Err_UNRECOGNIZED_PARAM_TYPE;  /* 514: no writable user folder */
+    if (!err)
+        err = labelOptionsButton(in_data, out_data);
+    return err;
+}
+
+} // namespace
+
+std::string PluginFolderText(const A_UTF16Char *appPath)
+{
+    std::u16string path;
+    for (std::size_t i = 0; i < kMaxAppPathUnits && appPath[i]; ++i)
+        path += static_cast<char16_t>(appPath[i]);
+    std::string text = Utf16ToUtf8(path) + platform::kPathSeparator + "Plug-ins";
+    EscapeForScript(text);
+    return FitEscapedText(text, kPluginFolderCapacity - 1);
+}
+
+PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data)
+{
+    out_data->my_version = QV_PIPL_EFFECT_VERSION;
+    out_data->out_flags |= QV_PIPL_OUT_FLAGS;
+    out_data->out_flags2 |= QV_PIPL_OUT_FLAGS2;
+
+    PF_Handle handle = PF_NEW_HANDLE(kGlobalDataHandleSize);
+    if (!handle)
+        return PF_Err_OUT_OF_MEMORY;
+    GlobalData *global = static_cast<GlobalData *>(PF_LOCK_HANDLE(handle));
+    std::memset(global, 0, kGlobalDataHandleSize);
+
+    PF_Err err = PF_Err_NONE;
+    try {
+        if (in_data->appl_id != kPremiereApplId)  /* Premiere gets the handle unfilled */
+            err = fillGlobalData(suites, in_data, out_data, global);
+    } catch (...) {
+        PF_UNLOCK_HANDLE(handle);
+        PF_DISPOSE_HANDLE(handle);  /* a missing suite: report it, leak nothing */
+        throw;
+    }
+    PF_UNLOCK_HANDLE(handle);
+    if (err) {
+        PF_DISPOSE_HANDLE(handle);  /* a failed setup leaves nothing behind */
+        return err;
+    }
+    out_data->global_data = handle;
+    return PF_Err_NONE;
+}
+
+PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data)
+{
+    if (!in_data->global_data)
+        return PF_Err_NONE;
+    handleSuite(suites)->host_dispose_handle(in_data->global_data);
+    globalShutdown();
+    return PF_Err_NONE;
+}
+
+PF_Err ShowOptionsMessage(SuiteAccess &suites, PF_OutData *out_data)
+{
+    ansiSuite(suites)->sprintf(out_data->return_msg, "%s", kOptionsMessage);
+    return PF_Err_NONE;
+}
+
+} // namespace qv

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what is missing, builds, and runs every test twice: a normal build,
+# then one under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+scripts/build.sh build
+scripts/with-display.sh ctest --test-dir build --output-on-failure -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+scripts/build.sh build-asan -DQV_SANITIZE=ON -DQV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+scripts/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs"
+echo "all tests passed (normal and sanitizer builds)"

@@ -1,0 +1,26 @@
+// The few operating-system services the plug-in needs, one implementation per
+// system (platform_win32.cpp, platform_posix.cpp); the build picks one.
+#pragma once
+
+#include <string>
+
+namespace qv {
+namespace platform {
+
+// The separator between folder names in paths this system hands out.
+extern const char kPathSeparator;
+
+// The per-user roaming data folder in UTF-8; throws std::runtime_error with a
+// message when it cannot be found.
+std::string GetRoamingAppDataUtf8();
+
+// Creates one folder; an existing folder or any failure is silently ignored,
+// since the probe that follows tells whether the chain is usable.
+void MakeFolder(const std::string &utf8Path);
+
+// Creates or truncates the file for writing, writes nothing, closes it.
+// Returns false when the file could not be opened.
+bool TouchForWriting(const std::string &utf8Path);
+
+} // namespace platform
+} // namespace qv

@@ -1,0 +1,77 @@
+// Windows platform layer: known folders through the shell, paths as UTF-16 at
+// every Windows call.
+#include "support/platform.h"
+
+#include <direct.h>
+#include <fstream>
+#include <share.h>
+#include <shlobj.h>
+#include <stdexcept>
+#include <windows.h>
+
+namespace qv {
+namespace platform {
+
+const char kPathSeparator = '\\';
+
+// Converts a NUL-terminated UTF-16 string to UTF-8 with the system's converter.
+static std::string wideToUtf8(const wchar_t *wide, PWSTR toFree)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string out;
+    if (size > 0) {
+        out.resize(size);
+        size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, &out[0], size, nullptr, nullptr);
+    }
+    if (size <= 0) {
+        DWORD code = GetLastError();
+        CoTaskMemFree(toFree);
+        throw std::runtime_error("UTF16 to UTF8 failed with error code: " + std::to_string(code));
+    }
+    out.resize(out.find('\0') == std::string::npos ? out.size() : out.find('\0'));
+    return out;
+}
+
+static std::string GetKnownFolderUtf8(REFKNOWNFOLDERID id, const char *failureMessage)
+{
+    PWSTR path = nullptr;
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path))) {
+        CoTaskMemFree(path);
+        throw std::runtime_error(failureMessage);
+    }
+    std::string result = wideToUtf8(path, path);
+    CoTaskMemFree(path);
+    return result;
+}
+
+static std::wstring Utf8ToWide(const std::string &text)
+{
+    int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (units == 0)
+        return std::wstring();
+    std::wstring out(units, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], units);
+    out.resize(units - 1);  /* drop the terminator */
+    return out;
+}
+
+std::string GetRoamingAppDataUtf8()
+{
+    return GetKnownFolderUtf8(FOLDERID_RoamingAppData, "RoamingAppData could not be found");
+}
+
+void MakeFolder(const std::string &utf8Path)
+{
+    _wmkdir(Utf8ToWide(utf8Path).c_str());
+}
+
+bool TouchForWriting(const std::string &utf8Path)
+{
+    std::ofstream probe(Utf8ToWide(utf8Path).c_str(), std::ios::out, _SH_DENYNO);
+    bool opened = !probe.fail();
+    probe.close();
+    return opened;
+}
+
+} // namespace platform
+} // namespace qv

@@ -1,0 +1,11 @@
+// qvhost's subcommands register themselves with the command line here.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace qvh {
+
+// Each adds one subcommand to `app`; the callback sets the exit status.
+void addInfoCommand(CLI::App &app, int &status);
+
+} // namespace qvh

@@ -1,0 +1,70 @@
+#include "testhost/faults.h"
+
+namespace qvh {
+
+void Faults::removeSuite(const std::string &name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    missingSuites_.insert(name);
+}
+
+bool Faults::suiteMissing(const std::string &name) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return missingSuites_.count(name) != 0;
+}
+
+void Faults::failFunction(const std::string &name, int err)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    failing_[name] = err;
+}
+
+int Faults::check(const std::string &name) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = failing_.find(name);
+    return it == failing_.end() ? 0 : it->second;
+}
+
+void Faults::failHandleAllocations(int count)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    handleFailures_ = count;
+}
+
+void Faults::failMemoryAllocations(int count)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    memoryFailures_ = count;
+}
+
+static bool take(int &counter)
+{
+    if (counter <= 0)
+        return false;
+    --counter;
+    return true;
+}
+
+bool Faults::takeHandleFailure()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return take(handleFailures_);
+}
+
+bool Faults::takeMemoryFailure()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return take(memoryFailures_);
+}
+
+void Faults::clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    missingSuites_.clear();
+    failing_.clear();
+    handleFailures_ = memoryFailures_ = 0;
+}
+
+} // namespace qvh

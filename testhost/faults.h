@@ -1,0 +1,39 @@
+// Fault injection: makes host services fail on purpose so tests can reach the
+// plug-in's failure paths.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace qvh {
+
+class Faults {
+public:
+    // The named suite (any version) cannot be acquired.
+    void removeSuite(const std::string &name);
+    bool suiteMissing(const std::string &name) const;
+
+    // The named host function (e.g. "AEGP_GetPluginPaths") returns `err`.
+    void failFunction(const std::string &name, int err);
+    // 0, or the error the named function must return now.
+    int check(const std::string &name) const;
+
+    // The next `count` host handle / memory handle allocations fail.
+    void failHandleAllocations(int count);
+    void failMemoryAllocations(int count);
+    bool takeHandleFailure();
+    bool takeMemoryFailure();
+
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::set<std::string> missingSuites_;
+    std::map<std::string, int> failing_;
+    int handleFailures_ = 0;
+    int memoryFailures_ = 0;
+};
+
+} // namespace qvh

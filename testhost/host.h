@@ -1,0 +1,65 @@
+// The simulated host: one per process, as the real host is. Its services live
+// in files of their own; this is the state they share.
+#pragma once
+
+#include "sdk/ae_sdk.h"
+#include "testhost/faults.h"
+#include "testhost/suite_registry.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace qvh {
+
+// Answers AEGP_ExecuteScript: returns 0 and fills `result`, or a host error
+// code and fills `error`.
+using ScriptRunner = std::function<A_Err(const std::string &script, std::string &result, std::string &error)>;
+
+struct Host {
+    Faults faults;
+    SuiteRegistry suites;
+
+    // What AEGP_GetPluginPaths reports for the application folder.
+    std::u16string appPath = u"/opt/Tessmar Host/Support Files";
+    // 'FXTC' is After Effects; 'PrMr' is Premiere Pro.
+    A_long applId = 0x46585443;
+
+    ScriptRunner scriptRunner;  // null: scripts are recorded and answered empty
+    std::vector<std::string> scripts() const;
+    void recordScript(const std::string &script);
+
+    // AEGP registrations, in order; IDs start at 1.
+    AEGP_PluginID registerPlugin(const std::string &name);
+    std::vector<std::string> registeredNames() const;
+
+    std::string optionsButtonName;
+    std::vector<std::string> undoGroups;  // names of finished undo groups
+    int openUndoGroups = 0;
+
+    // Misuse of a host service (an unknown handle disposed, ...), for tests.
+    void reportMisuse(const std::string &what);
+    std::vector<std::string> misuse() const;
+
+    // Forgets everything but the suite tables: a host freshly started.
+    void reset();
+
+    mutable std::mutex mutex;
+
+private:
+    std::vector<std::string> scripts_;
+    std::vector<std::string> registered_;
+    std::vector<std::string> misuse_;
+};
+
+Host &host();
+
+// The ANSI suite's functions, also wired into PF_UtilCallbacks.
+int (*ansiSuiteSprintf())(A_char *, const A_char *, ...);
+A_char *(*ansiSuiteStrcpy())(A_char *, const A_char *);
+
+// Builds a PF_InData wired to the simulator's callbacks, for one command.
+PF_InData makeInData();
+
+} // namespace qvh

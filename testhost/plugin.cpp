@@ -1,0 +1,57 @@
+#include "testhost/plugin.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace qvh {
+
+std::string piplPathFor(const std::string &libraryPath)
+{
+    std::string::size_type dot = libraryPath.rfind('.');
+    std::string::size_type slash = libraryPath.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return libraryPath + ".pipl";
+    return libraryPath.substr(0, dot) + ".pipl";
+}
+
+std::string defaultPluginPath()
+{
+    char self[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return "Quorvel.aex";
+    std::string path(self, n);
+    return path.substr(0, path.rfind('/') + 1) + "Quorvel.aex";
+}
+
+Plugin::Plugin(const std::string &path) : path_(path)
+{
+    pipl_ = readPiplFile(piplPathFor(path));
+    if (pipl_.fourcc("kind") != "eFKT")
+        throw std::runtime_error("PiPL does not describe an effect");
+    library_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library_)
+        throw std::runtime_error(std::string("cannot load plug-in: ") + ::dlerror());
+    std::string entryName = pipl_.cString("8664");
+    entry_ = reinterpret_cast<PF_FilterProc>(::dlsym(library_, entryName.c_str()));
+    if (!entry_) {
+        ::dlclose(library_);
+        throw std::runtime_error("plug-in does not export " + entryName);
+    }
+}
+
+Plugin::~Plugin()
+{
+    /* The library stays mapped: its thread-local engines may still run
+       destructors when threads end, as in the host, which never unloads. */
+}
+
+PF_Err Plugin::call(PF_Cmd cmd, PF_InData *in, PF_OutData *out, PF_ParamDef **params,
+                    PF_LayerDef *output, void *extra) const
+{
+    return entry_(cmd, in, out, params, output, extra);
+}
+
+} // namespace qvh

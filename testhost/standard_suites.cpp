@@ -1,0 +1,17 @@
+// The suites the simulator offers, each implemented in a file of its own.
+#include "testhost/suite_registry.h"
+
+namespace qvh {
+
+void registerUtilitySuites(SuiteRegistry &registry);
+void registerMemorySuite(SuiteRegistry &registry);
+void registerPfSuites(SuiteRegistry &registry);
+
+void registerStandardSuites(SuiteRegistry &registry)
+{
+    registerUtilitySuites(registry);
+    registerMemorySuite(registry);
+    registerPfSuites(registry);
+}
+
+} // namespace qvh
