@@ -1,5 +1,7 @@
 #include "testhost/faults.h"
 
+#include <stdexcept>
+
 namespace qvh {
 
 void Faults::removeSuite(const std::string &name)
@@ -20,9 +22,17 @@ void Faults::failFunction(const std::string &name, int err)
     failing_[name] = err;
 }
 
+void Faults::throwFrom(const std::string &name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    throwing_.insert(name);
+}
+
 int Faults::check(const std::string &name) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (throwing_.count(name))
+        throw std::runtime_error("injected fault in " + name);
     auto it = failing_.find(name);
     return it == failing_.end() ? 0 : it->second;
 }
@@ -64,6 +74,7 @@ void Faults::clear()
     std::lock_guard<std::mutex> lock(mutex_);
     missingSuites_.clear();
     failing_.clear();
+    throwing_.clear();
     handleFailures_ = memoryFailures_ = 0;
 }
 

@@ -17,7 +17,11 @@ public:
 
     // The named host function (e.g. "AEGP_GetPluginPaths") returns `err`.
     void failFunction(const std::string &name, int err);
-    // 0, or the error the named function must return now.
+    // The named host function throws std::runtime_error("injected fault in
+    // NAME"), as a host written in C++ might let slip.
+    void throwFrom(const std::string &name);
+    // 0, or the error the named function must return now; throws for
+    // functions given to throwFrom.
     int check(const std::string &name) const;
 
     // The next `count` host handle / memory handle allocations fail.
@@ -32,6 +36,7 @@ private:
     mutable std::mutex mutex_;
     std::set<std::string> missingSuites_;
     std::map<std::string, int> failing_;
+    std::set<std::string> throwing_;
     int handleFailures_ = 0;
     int memoryFailures_ = 0;
 };

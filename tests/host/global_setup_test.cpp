@@ -154,3 +154,26 @@ TEST_F(GlobalSetupTest, SetdownDisposesGlobalDataAndIgnoresAMissingOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GlobalSetupTest, FailsWith514WhenNoRoamingFolderCanBeHad)
+{
+    std::string blocker = userData_ + "/file";
+    std::ofstream(blocker) << "x";
+    setenv("XDG_DATA_HOME", (blocker + "/data").c_str(), 1);  // below a plain file
+    qvh::CommandResult r = effect().globalSetup();
+    EXPECT_EQ(r.err, 514);
+    EXPECT_EQ(r.out.global_data, nullptr);
+}
+
+TEST_F(GlobalSetupTest, ForeignExceptionsBecomeAnInternalErrorAndLeakNothing)
+{
+    qvh::host().faults.throwFrom("AEGP_RegisterWithAEGP");
+    qvh::CommandResult r = effect().globalSetup();
+    EXPECT_EQ(r.err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+    EXPECT_EQ(r.message(), "QUORVEL::INNER_ERROR: injected fault in AEGP_RegisterWithAEGP");
+    EXPECT_EQ(r.out.global_data, nullptr);
+}
+
+} // namespace
