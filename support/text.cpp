@@ -6,11 +6,19 @@ void ReplaceAll(std::string &text, const std::string &pattern, const std::string
 {
     if (pattern.empty())
         return;
-    std::size_t pos = 0;
-    while ((pos = text.find(pattern, pos)) != std::string::npos) {
-        text.replace(pos, pattern.size(), replacement);
-        pos += replacement.size();  /* skip what was just inserted */
+    std::size_t pos = text.find(pattern);
+    if (pos == std::string::npos)
+        return;
+    /* Built anew rather than replaced in place, which would be quadratic. */
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t from = 0;
+    for (; pos != std::string::npos; pos = text.find(pattern, from)) {
+        out.append(text, from, pos - from).append(replacement);
+        from = pos + pattern.size();  /* inserted text is never searched */
     }
+    out.append(text, from, std::string::npos);
+    text.swap(out);
 }
 
 void EscapeForScript(std::string &text)
