@@ -6,12 +6,18 @@ namespace qvh {
 void registerUtilitySuites(SuiteRegistry &registry);
 void registerMemorySuite(SuiteRegistry &registry);
 void registerPfSuites(SuiteRegistry &registry);
+void registerPfInterfaceSuite(SuiteRegistry &registry);
+void registerLayerSuite(SuiteRegistry &registry);
+void registerCompSuite(SuiteRegistry &registry);
 
 void registerStandardSuites(SuiteRegistry &registry)
 {
     registerUtilitySuites(registry);
     registerMemorySuite(registry);
     registerPfSuites(registry);
+    registerPfInterfaceSuite(registry);
+    registerLayerSuite(registry);
+    registerCompSuite(registry);
 }
 
 } // namespace qvh
