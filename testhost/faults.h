@@ -9,6 +9,10 @@
 
 namespace qvh {
 
+// failFunction(kWithholdScriptResult, 1): AEGP_ExecuteScript hands back no
+// result handle, as after a script that produced nothing.
+constexpr const char *kWithholdScriptResult = "AEGP_ExecuteScript result";
+
 class Faults {
 public:
     // The named suite (any version) cannot be acquired.

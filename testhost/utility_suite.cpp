@@ -56,7 +56,7 @@ A_Err executeScript(AEGP_PluginID, const A_char *script, const A_Boolean platfor
         return err;
     std::string result, error;
     A_Err err = host().scriptRunner ? host().scriptRunner(script, result, error) : A_Err_NONE;
-    if (resultH)
+    if (resultH && !host().faults.check(kWithholdScriptResult))
         *resultH = newTextHandle(result.c_str(), result.size() + 1);
     if (errorH)
         *errorH = newTextHandle(error.c_str(), error.size() + 1);

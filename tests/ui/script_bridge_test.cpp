@@ -1,5 +1,6 @@
 #include "common/host_fixture.h"
 #include "host/suite_access.h"
+#include "testhost/script_engine.h"
 #include "ui/script_bridge.h"
 
 #include <string>
@@ -61,6 +62,24 @@ TEST_F(ScriptBridgeTest, NoHandlesFromTheHostGiveEmptyTexts)
     EXPECT_FALSE(r.hasResult);
     EXPECT_EQ(r.result, "");
     EXPECT_EQ(r.error, "");
+}
+
+TEST_F(ScriptBridgeTest, AWithheldResultIsToldFromAnEmptyOne)
+{
+    answer(A_Err_NONE, "", "");
+    EXPECT_TRUE(qv::RunScriptWithResult(suites(), "''").hasResult);
+    qvh::host().faults.failFunction(qvh::kWithholdScriptResult, 1);
+    EXPECT_FALSE(qv::RunScriptWithResult(suites(), "''").hasResult);
+}
+
+TEST_F(ScriptBridgeTest, TheSimulatorsEngineAnswersWithItsResultsAndErrors)
+{
+    qvh::installScriptEngine();
+    qv::ScriptResult ok = qv::RunScriptWithResult(suites(), "var s = '\\xE9\\u00e9'; s + '\xF0\x9F\x8C\xBD'");
+    EXPECT_EQ(ok.result, "\xC3\xA9\xC3\xA9\xF0\x9F\x8C\xBD") << ok.error;
+    qv::ScriptResult bad = qv::RunScriptWithResult(suites(), "undefinedHook('x');");
+    EXPECT_EQ(bad.err, A_Err_GENERIC);
+    EXPECT_NE(bad.error.find("ReferenceError"), std::string::npos) << bad.error;
 }
 
 TEST_F(ScriptBridgeTest, TheUtilitySuiteIsAcquiredOncePerCommand)

@@ -1,0 +1,208 @@
+// The file-system natives behind the script engine's File and Folder
+// (scripts/script_files.js): open files by number, reading, writing, listing.
+#include "testhost/script_engine_internal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <dirent.h>
+#include <fnmatch.h>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qvh {
+namespace {
+
+std::map<int, FILE *> &openFiles()
+{
+    static std::map<int, FILE *> files;  /* guarded by the engine's lock */
+    return files;
+}
+
+FILE *fileArg(duk_context *ctx, duk_idx_t idx)
+{
+    auto it = openFiles().find(duk_require_int(ctx, idx));
+    return it == openFiles().end() ? nullptr : it->second;
+}
+
+// A path argument as the file system spells it.
+std::string pathArg(duk_context *ctx, duk_idx_t idx)
+{
+    duk_require_string(ctx, idx);
+    return takeText(ctx, idx);
+}
+
+const char *openMode(const std::string &mode)
+{
+    if (mode == "w")
+        return "wb";
+    if (mode == "a")
+        return "ab";
+    if (mode == "e")
+        return "r+b";
+    return "rb";
+}
+
+duk_ret_t fsOpen(duk_context *ctx)
+{
+    static int next = 1;
+    FILE *f = std::fopen(pathArg(ctx, 0).c_str(), openMode(duk_require_string(ctx, 1)));
+    if (!f) {
+        duk_push_int(ctx, -1);
+        return 1;
+    }
+    openFiles()[next] = f;
+    duk_push_int(ctx, next++);
+    return 1;
+}
+
+duk_ret_t fsRead(duk_context *ctx)
+{
+    std::string text;
+    if (FILE *f = fileArg(ctx, 0)) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+    }
+    pushText(ctx, text);
+    return 1;
+}
+
+duk_ret_t fsWrite(duk_context *ctx)
+{
+    duk_require_string(ctx, 1);
+    std::string text = takeText(ctx, 1);
+    FILE *f = fileArg(ctx, 0);
+    duk_push_boolean(ctx, f && std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0);
+    return 1;
+}
+
+duk_ret_t fsClose(duk_context *ctx)
+{
+    FILE *f = fileArg(ctx, 0);
+    if (f)
+        openFiles().erase(duk_require_int(ctx, 0));
+    duk_push_boolean(ctx, f && std::fclose(f) == 0);
+    return 1;
+}
+
+// 0: nothing there, 1: a file, 2: a folder.
+duk_ret_t fsStat(duk_context *ctx)
+{
+    struct stat st;
+    int kind = ::stat(pathArg(ctx, 0).c_str(), &st) != 0 ? 0 : S_ISDIR(st.st_mode) ? 2 : 1;
+    duk_push_int(ctx, kind);
+    return 1;
+}
+
+duk_ret_t fsRemove(duk_context *ctx)
+{
+    duk_push_boolean(ctx, std::remove(pathArg(ctx, 0).c_str()) == 0);
+    return 1;
+}
+
+duk_ret_t fsMkdir(duk_context *ctx)
+{
+    duk_push_boolean(ctx, ::mkdir(pathArg(ctx, 0).c_str(), 0755) == 0);
+    return 1;
+}
+
+// The names in a folder matching a wildcard, sorted; null without the folder.
+duk_ret_t fsList(duk_context *ctx)
+{
+    DIR *dir = ::opendir(pathArg(ctx, 0).c_str());
+    if (!dir) {
+        duk_push_null(ctx);
+        return 1;
+    }
+    const char *mask = duk_require_string(ctx, 1);
+    std::vector<std::string> names;
+    while (dirent *e = ::readdir(dir))
+        if (std::string(e->d_name) != "." && std::string(e->d_name) != ".." && ::fnmatch(mask, e->d_name, 0) == 0)
+            names.push_back(e->d_name);
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    duk_push_array(ctx);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        pushText(ctx, names[i]);
+        duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i));
+    }
+    return 1;
+}
+
+duk_ret_t fsCwd(duk_context *ctx)
+{
+    char buffer[4096];
+    duk_push_string(ctx, ::getcwd(buffer, sizeof buffer) ? buffer : "/");
+    return 1;
+}
+
+bool uriSafe(unsigned char c)
+{
+    return std::isalnum(c) || std::string("/-_.~!$&'()*+,;=:@").find(static_cast<char>(c)) != std::string::npos;
+}
+
+duk_ret_t fsUri(duk_context *ctx)
+{
+    std::string path = pathArg(ctx, 0);
+    std::string out;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        char escape[4];
+        std::snprintf(escape, sizeof escape, "%%%02X", c);
+        out += uriSafe(c) ? std::string(1, static_cast<char>(c)) : std::string(escape);
+    }
+    duk_push_lstring(ctx, out.data(), out.size());
+    return 1;
+}
+
+int hexValue(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+         : std::isxdigit(static_cast<unsigned char>(c)) ? (std::tolower(c) - 'a' + 10) : -1;
+}
+
+duk_ret_t fsUnuri(duk_context *ctx)
+{
+    std::string text = pathArg(ctx, 0);
+    std::size_t size = text.size();
+    std::string out;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (text[i] == '%' && i + 2 < size && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    pushText(ctx, out);
+    return 1;
+}
+
+const duk_function_list_entry kFsFunctions[] = {
+    {"open", fsOpen, 2},     {"read", fsRead, 1},   {"write", fsWrite, 2}, {"close", fsClose, 1},
+    {"stat", fsStat, 1},     {"remove", fsRemove, 1}, {"mkdir", fsMkdir, 1}, {"list", fsList, 2},
+    {"cwd", fsCwd, 0},       {"uri", fsUri, 1},     {"unuri", fsUnuri, 1}, {nullptr, nullptr, 0}};
+
+} // namespace
+
+void registerFileNatives(duk_context *ctx)
+{
+    duk_get_global_string(ctx, "__qvh");
+    duk_push_object(ctx);
+    duk_put_function_list(ctx, -1, kFsFunctions);
+    duk_put_prop_string(ctx, -2, "fs");
+    duk_pop(ctx);
+}
+
+void closeScriptFiles()
+{
+    for (auto &entry : openFiles())
+        std::fclose(entry.second);
+    openFiles().clear();
+}
+
+} // namespace qvh
