@@ -1,0 +1,74 @@
+// Part 2.3: the fragment source around the user's code, and the compile and
+// link of both shaders with the specified messages.
+#include "engine/glsl_core.h"
+
+#include "embedded/kFragmentPreludeText.h"
+
+#include <glad/gl.h>
+
+namespace qv {
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+constexpr int kPlatformCode = 0;  // the platform define's value in this build
+constexpr int kInfoLogSize = 1024;
+
+// Compiles one shader stage into `shader`; false with the driver's log on failure.
+bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::string &log)
+{
+    shader = glCreateShader(stage);
+    const char *source = text.c_str();  /* one NUL-terminated string: a NUL in the code ends it */
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char buffer[kInfoLogSize] = {};
+        glGetShaderInfoLog(shader, kInfoLogSize, nullptr, buffer);
+        log = buffer;
+    }
+    return ok == GL_TRUE;
+}
+
+} // namespace
+
+std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
+{
+    Lock lock(engineMutex());
+    std::string source = "#version " + std::to_string(version) + " core\n";
+    source += "#define platform " + std::to_string(kPlatformCode) + "\n";
+    source.append(kFragmentPreludeText, kFragmentPreludeText_size);
+    source += code;
+    return source;
+}
+
+int GLSLCore::compileProgram()
+{
+    Lock lock(engineMutex());
+    std::string log;
+    unsigned vertex = 0, fragment = 0;
+    if (!compileStage(GL_VERTEX_SHADER, vertexSource, vertex, log))
+        queueError("ERROR::SHADER::VERTEX::COMPILATION_FAILED\n" + log);
+    log.clear();
+    if (!compileStage(GL_FRAGMENT_SHADER, fragmentSource, fragment, log))
+        queueError("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n" + log);
+    program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char buffer[kInfoLogSize] = {};
+        glGetProgramInfoLog(program, kInfoLogSize, nullptr, buffer);
+        queueError("ERROR::SHADER::PROGRAM::LINKING_FAILED\n" + std::string(buffer));
+    }
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    glUseProgram(program);
+    return 0;
+}
+
+} // namespace qv
