@@ -7,5 +7,6 @@ namespace qvh {
 
 // Each adds one subcommand to `app`; the callback sets the exit status.
 void addInfoCommand(CLI::App &app, int &status);
+void addRenderCommand(CLI::App &app, int &status);
 
 } // namespace qvh

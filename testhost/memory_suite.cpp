@@ -43,6 +43,8 @@ A_Err lockMem(AEGP_MemHandle h, void **ptr)
 A_Err unlockMem(AEGP_MemHandle h)
 {
     memoryHandles().unlock(raw(h));
+    if (int err = host().faults.check("AEGP_UnlockMemHandle"))
+        return err;  /* unlocked all the same, as a host reporting late would */
     return A_Err_NONE;
 }
 

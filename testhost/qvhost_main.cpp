@@ -7,6 +7,7 @@ int main(int argc, char **argv)
     app.require_subcommand(1);
     int status = 0;
     qvh::addInfoCommand(app, status);
+    qvh::addRenderCommand(app, status);
     CLI11_PARSE(app, argc, argv);
     return status;
 }

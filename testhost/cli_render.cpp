@@ -1,0 +1,400 @@
+// qvhost render: renders frames of the plug-in to image files, the way the
+// host renders a composition with the effect applied to its layer.
+#include "host/global_data.h"
+#include "testhost/cli.h"
+#include "testhost/composition.h"
+#include "testhost/effect.h"
+#include "testhost/host.h"
+#include "testhost/image_io.h"
+#include "testhost/param_table.h"
+#include "testhost/plugin.h"
+#include "testhost/smartfx.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace qvh {
+namespace {
+
+// A mistake in the command line or its files: reported as "qvhost render: ..."
+// with exit status 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct RenderOptions {
+    std::string plugin, code, language, input, size = "1920x1080", out;
+    std::string time, frames, project, saveProject;
+    std::string wrapU, wrapV, mag, min;
+    std::vector<std::string> layers, sliders, angles, checkboxes, points, points3d, colors;
+    int depth = 8;
+    double fps = 24.0;
+    int threads = 1;
+    bool debug = false;
+};
+
+double number(const std::string &text, const std::string &what)
+{
+    std::size_t used = 0;
+    double v = 0;
+    try {
+        v = std::stod(text, &used);
+    } catch (const std::exception &) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || !std::isfinite(v))
+        throw UsageError(what + ": '" + text + "' is not a number");
+    return v;
+}
+
+long integer(const std::string &text, const std::string &what)
+{
+    double v = number(text, what);
+    if (v != std::floor(v) || std::fabs(v) > 1e9)
+        throw UsageError(what + ": '" + text + "' is not a whole number");
+    return static_cast<long>(v);
+}
+
+std::vector<double> numberList(const std::string &text, const std::string &what)
+{
+    std::vector<double> values;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');)
+        values.push_back(number(item, what));
+    return values;
+}
+
+// "N=VALUE" with N from 0 to 9: the bank member and the value text.
+std::pair<int, std::string> member(const std::string &text, const char *option)
+{
+    std::size_t eq = text.find('=');
+    std::string what = std::string(option) + " " + text;
+    if (eq == std::string::npos)
+        throw UsageError(what + ": expected N=VALUE");
+    long n = integer(text.substr(0, eq), what);
+    if (n < 0 || n > 9)
+        throw UsageError(what + ": N must be 0 to 9");
+    return {static_cast<int>(n), text.substr(eq + 1)};
+}
+
+std::vector<double> values(const std::string &text, const char *option, std::size_t least, std::size_t most)
+{
+    std::vector<double> v = numberList(text, option);
+    if (v.size() < least || v.size() > most)
+        throw UsageError(std::string(option) + " " + text + ": expected " + std::to_string(least) +
+                         (least == most ? "" : " or " + std::to_string(most)) + " numbers");
+    return v;
+}
+
+PF_Fixed fixed(double v) { return static_cast<PF_Fixed>(std::lround(v * 65536.0)); }
+
+int choice(const std::string &text, const char *option, const std::vector<std::string> &names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (text == names[i])
+            return static_cast<int>(i) + 1;
+    std::string list;
+    for (const std::string &n : names)
+        list += (list.empty() ? "" : "|") + n;
+    throw UsageError(std::string(option) + ": '" + text + "' is not one of " + list);
+}
+
+std::string readText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw UsageError(path + ": cannot read the code file");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void setBank(ParamTable &table, const RenderOptions &o)
+{
+    for (const std::string &s : o.sliders) {
+        auto m = member(s, "--slider");
+        table.param(15 + m.first).u.fs_d.value = values(m.second, "--slider", 1, 1)[0];
+    }
+    for (const std::string &s : o.angles) {
+        auto m = member(s, "--angle");
+        table.param(28 + m.first).u.ad.value = fixed(values(m.second, "--angle", 1, 1)[0]);
+    }
+    for (const std::string &s : o.checkboxes) {
+        auto m = member(s, "--checkbox");
+        if (m.second != "0" && m.second != "1")
+            throw UsageError("--checkbox " + s + ": the value must be 0 or 1");
+        table.setCheckbox(67 + m.first, m.second == "1");
+    }
+    for (const std::string &s : o.points) {
+        auto m = member(s, "--point");
+        std::vector<double> v = values(m.second, "--point", 2, 2);
+        table.param(41 + m.first).u.td.x_value = fixed(v[0]);
+        table.param(41 + m.first).u.td.y_value = fixed(v[1]);
+    }
+    for (const std::string &s : o.points3d) {
+        auto m = member(s, "--point3d");
+        std::vector<double> v = values(m.second, "--point3d", 3, 3);
+        PF_Point3DDef &p = table.param(54 + m.first).u.point3d_d;
+        p.x_value = v[0], p.y_value = v[1], p.z_value = v[2];
+    }
+    for (const std::string &s : o.colors) {
+        auto m = member(s, "--color");
+        std::vector<double> v = values(m.second, "--color", 3, 4);
+        for (double c : v)
+            if (c < 0 || c > 1)
+                throw UsageError("--color " + s + ": channels go from 0 to 1");
+        auto byte = [](double c) { return static_cast<A_u_char>(std::lround(c * 255)); };
+        table.param(80 + m.first).u.cd.value = {byte(v.size() == 4 ? v[3] : 1.0), byte(v[0]), byte(v[1]), byte(v[2])};
+    }
+}
+
+void setSettings(ParamTable &table, const RenderOptions &o)
+{
+    if (!o.code.empty())
+        table.setCode(readText(o.code));
+    if (!o.language.empty())
+        table.setPopup(4, choice(o.language, "--language", {"glsl", "shadertoy", "lua"}));
+    const std::vector<std::string> wraps = {"repeat", "mirror", "clamp"}, filters = {"linear", "nearest"};
+    if (!o.wrapU.empty())
+        table.setPopup(6, choice(o.wrapU, "--wrap-u", wraps));
+    if (!o.wrapV.empty())
+        table.setPopup(7, choice(o.wrapV, "--wrap-v", wraps));
+    if (!o.mag.empty())
+        table.setPopup(8, choice(o.mag, "--mag", filters));
+    if (!o.min.empty())
+        table.setPopup(9, choice(o.min, "--min", filters));
+    table.setCheckbox(3, o.debug);
+}
+
+void setComposition(Composition &comp, ParamTable &table, const RenderOptions &o)
+{
+    if (o.depth != 8 && o.depth != 16 && o.depth != 32)
+        throw UsageError("--depth must be 8, 16 or 32");
+    if (o.fps <= 0 || !std::isfinite(o.fps))
+        throw UsageError("--fps must be above 0");
+    comp.depth = o.depth;
+    comp.fps = o.fps;
+    long w = 0, h = 0;
+    std::size_t x = o.size.find('x');
+    if (x != std::string::npos) {
+        w = integer(o.size.substr(0, x), "--size " + o.size);
+        h = integer(o.size.substr(x + 1), "--size " + o.size);
+    }
+    if (x == std::string::npos || w < 1 || h < 1 || w > 30000 || h > 30000)
+        throw UsageError("--size " + o.size + ": expected WxH, each 1 to 30000");
+    comp.width = w, comp.height = h;
+    try {
+        if (!o.input.empty())
+            comp.setLayer(-1, readImage(o.input));
+        for (const std::string &l : o.layers) {
+            auto m = member(l, "--layer");
+            comp.setLayer(m.first, readImage(m.second));
+            table.setCheckbox(93 + m.first, true);
+        }
+    } catch (const UsageError &) {
+        throw;
+    } catch (const std::runtime_error &e) {
+        throw UsageError(e.what());
+    }
+}
+
+struct Frames {
+    long first = 0, last = 0;
+    bool range = false;
+    double seconds = 0;  // a single frame's time
+};
+
+Frames frames(const RenderOptions &o)
+{
+    Frames f;
+    if (!o.time.empty() && !o.frames.empty())
+        throw UsageError("--time and --frames exclude each other");
+    if (!o.time.empty())
+        f.seconds = number(o.time, "--time");
+    if (!o.frames.empty()) {
+        std::size_t dash = o.frames.find('-', 1);
+        if (dash == std::string::npos)
+            throw UsageError("--frames " + o.frames + ": expected A-B");
+        f.first = integer(o.frames.substr(0, dash), "--frames " + o.frames);
+        f.last = integer(o.frames.substr(dash + 1), "--frames " + o.frames);
+        if (f.last < f.first)
+            throw UsageError("--frames " + o.frames + ": the last frame comes before the first");
+        f.range = true;
+    }
+    bool numbered = o.out.find('#') != std::string::npos;
+    if (f.range && !numbered)
+        throw UsageError("--frames needs an output name holding #### for the frame number");
+    try {
+        formatForPath(o.out);
+    } catch (const std::runtime_error &e) {
+        throw UsageError(std::string("--out ") + e.what());
+    }
+    if (o.threads < 1 || o.threads > 64)
+        throw UsageError("--threads must be 1 to 64");
+    return f;
+}
+
+// The output name with its run of '#' replaced by the frame number, padded
+// with zeros to the run's length.
+std::string frameName(const std::string &pattern, long frame)
+{
+    std::size_t start = pattern.find('#');
+    if (start == std::string::npos)
+        return pattern;
+    std::size_t end = pattern.find_first_not_of('#', start);
+    std::size_t width = (end == std::string::npos ? pattern.size() : end) - start;
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%0*ld", static_cast<int>(width), frame);
+    return pattern.substr(0, start) + digits + (end == std::string::npos ? "" : pattern.substr(end));
+}
+
+void printDebugLog(std::size_t from)
+{
+    std::vector<std::string> scripts = host().scripts();
+    for (std::size_t i = from; i < scripts.size(); ++i)
+        std::printf("debug log: %s\n", scripts[i].c_str());
+}
+
+class Progress {
+public:
+    explicit Progress(std::size_t total) : total_(total), shown_(total > 1 && ::isatty(2)) {}
+    void frameDone()
+    {
+        ++done_;
+        if (shown_)
+            std::fprintf(stderr, "\rrendered %zu/%zu frames (%zu%%)", done_, total_, done_ * 100 / total_);
+    }
+    ~Progress()
+    {
+        if (shown_)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    std::size_t total_, done_ = 0;
+    bool shown_;
+};
+
+int renderAll(Effect &effect, ParamTable &table, Composition &comp, const RenderOptions &o, const Frames &f)
+{
+    SmartFx fx(comp, [&](PF_Cmd cmd, void *extra, PF_InData &in) {
+        table.wire(in);
+        return effect.command(cmd, extra, nullptr, nullptr, &in);
+    });
+    std::vector<FrameTime> times;
+    std::vector<long> numbers;
+    if (f.range) {
+        for (long n = f.first; n <= f.last; ++n)
+            times.push_back(frameTime(n, o.fps)), numbers.push_back(n);
+    } else {
+        times.push_back(secondsTime(f.seconds, o.fps));
+        numbers.push_back(std::lround(f.seconds * o.fps));
+    }
+    int status = 0;
+    Progress progress(times.size());
+    std::size_t scriptsBefore = host().scripts().size();
+    fx.renderFrames(times, o.threads, [&](std::size_t i, FrameResult &r) {
+        std::string name = frameName(o.out, numbers[i]);
+        if (r.err() || !r.output) {
+            std::fprintf(stderr, "%sqvhost render: frame %ld failed with error %d%s%s\n", f.range ? "\n" : "",
+                         numbers[i], r.err(), r.message.empty() ? "" : ": ", r.message.c_str());
+            status = 1;
+        } else {
+            writeImage(name, r.output->toImage(), o.depth == 16 || o.depth == 32 ? 16 : 8);
+            if (!f.range)
+                std::printf("wrote %s (%dx%d, %d bits)\n", name.c_str(), r.output->width(), r.output->height(), o.depth);
+        }
+        progress.frameDone();
+    });
+    if (f.range && status == 0)
+        std::printf("wrote %zu frames to %s\n", times.size(), o.out.c_str());
+    if (o.debug)
+        printDebugLog(scriptsBefore);
+    return status;
+}
+
+// Global setup, the debug window opened when asked (as ticking "Debug"
+// does), the frames, global setdown.
+int runRender(const RenderOptions &o)
+{
+    if (!o.project.empty() || !o.saveProject.empty())
+        throw UsageError("--project and --save-project are not available in this build yet");
+    Frames f = frames(o);
+    std::unique_ptr<Plugin> plugin;
+    try {
+        plugin.reset(new Plugin(o.plugin.empty() ? defaultPluginPath() : o.plugin));
+    } catch (const std::exception &e) {
+        throw UsageError(e.what());
+    }
+    ParamTable table;
+    setSettings(table, o);
+    setBank(table, o);
+    Composition comp;
+    setComposition(comp, table, o);
+    Effect effect(*plugin);
+    CommandResult setup = effect.globalSetup();
+    if (setup.err) {
+        std::fprintf(stderr, "qvhost render: global setup failed with error %d: %s\n", setup.err,
+                     setup.message().c_str());
+        return 1;
+    }
+    if (o.debug)  /* the log window as ticking "Debug" opens it */
+        static_cast<qv::GlobalData *>(*effect.globalData())->debugWindowOpened = 1;
+    int status = 1;
+    try {
+        status = renderAll(effect, table, comp, o, f);
+    } catch (const std::runtime_error &e) {
+        std::fprintf(stderr, "qvhost render: %s\n", e.what());
+    }
+    effect.globalSetdown();
+    return status;
+}
+
+} // namespace
+
+void addRenderCommand(CLI::App &app, int &status)
+{
+    auto o = std::make_shared<RenderOptions>();
+    CLI::App *cmd = app.add_subcommand("render", "Render frames of the effect to image files");
+    cmd->add_option("--plugin", o->plugin, "Plug-in library (default: Quorvel.aex beside qvhost)");
+    cmd->add_option("--code", o->code, "File holding the code (default: the stored default code)");
+    cmd->add_option("--language", o->language, "glsl|shadertoy|lua, as the Language popup");
+    cmd->add_option("--input", o->input, "Input layer: PNG (8 or 16 bits) or OpenEXR");
+    cmd->add_option("--size", o->size, "WxH of the built-in test pattern without --input (default 1920x1080)");
+    cmd->add_option("--layer", o->layers, "N=FILE: layer N, with its Load layer switch on");
+    cmd->add_option("--depth", o->depth, "Bits per channel: 8, 16 or 32 (default 8)");
+    cmd->add_option("--time", o->time, "Time of the frame in seconds (default 0)");
+    cmd->add_option("--frames", o->frames, "A-B: frames A to B at --fps, output name with ####");
+    cmd->add_option("--fps", o->fps, "Composition frame rate (default 24)");
+    cmd->add_option("--slider", o->sliders, "N=V");
+    cmd->add_option("--angle", o->angles, "N=DEGREES");
+    cmd->add_option("--checkbox", o->checkboxes, "N=0|1");
+    cmd->add_option("--point", o->points, "N=X,Y (pixels)");
+    cmd->add_option("--point3d", o->points3d, "N=X,Y,Z");
+    cmd->add_option("--color", o->colors, "N=R,G,B[,A] (0 to 1)");
+    cmd->add_option("--wrap-u", o->wrapU, "repeat|mirror|clamp");
+    cmd->add_option("--wrap-v", o->wrapV, "repeat|mirror|clamp");
+    cmd->add_option("--mag", o->mag, "linear|nearest");
+    cmd->add_option("--min", o->min, "linear|nearest");
+    cmd->add_option("--project", o->project, "Render the instance saved in FILE");
+    cmd->add_option("--save-project", o->saveProject, "Save the instance built from the options");
+    cmd->add_flag("--debug", o->debug, "Tick Debug and print what reaches the debug log");
+    cmd->add_option("--threads", o->threads, "Render frames on N threads (default 1)");
+    cmd->add_option("--out", o->out, "Output: .png (8 or 16 bits by --depth) or .exr (32-bit float)")->required();
+    cmd->callback([o, &status] {
+        try {
+            status = runRender(*o);
+        } catch (const UsageError &e) {
+            std::fprintf(stderr, "qvhost render: %s\n", e.what());
+            status = 2;
+        }
+    });
+}
+
+} // namespace qvh
