@@ -190,7 +190,7 @@ std::string ScriptEngine::evaluate(const std::string &expression)
 {
     std::lock_guard<std::recursive_mutex> lock(state_->mutex);
     duk_context *ctx = state_->ctx;
-    bool ok = evalOnStack(ctx, "(" + expression + "\n)");
+    bool ok = evalOnStack(ctx, expression);
     std::string text = topText(ctx);
     duk_pop(ctx);
     if (!ok)
@@ -202,7 +202,7 @@ std::vector<std::string> ScriptEngine::strings(const std::string &expression)
 {
     std::lock_guard<std::recursive_mutex> lock(state_->mutex);
     duk_context *ctx = state_->ctx;
-    if (!evalOnStack(ctx, "(" + expression + "\n)") || !duk_is_array(ctx, -1)) {
+    if (!evalOnStack(ctx, expression) || !duk_is_array(ctx, -1)) {
         duk_pop(ctx);
         throw std::runtime_error("script engine: " + expression + " is no array");
     }

@@ -46,9 +46,9 @@ public:
     std::vector<std::string> promptDefaults();
     std::vector<std::string> handlerErrors();
 
-    // For tests and qvhost: evaluates `expression` and gives its value as
-    // text, and the texts of an array of strings. Throws std::runtime_error
-    // when the expression fails.
+    // For tests and qvhost: runs `expression` (statements allowed) and gives
+    // its completion value as text, or the texts of an array of strings.
+    // Throws std::runtime_error when it fails.
     std::string evaluate(const std::string &expression);
     std::vector<std::string> strings(const std::string &expression);
 

@@ -182,10 +182,11 @@ __qvh.User.prototype = {
         })(this.dialog);
         return found;
     },
-    find: function (type, text) {
+    // The first control of a type (with a text, when given), or the nth.
+    find: function (type, text, nth) {
         var controls = this.all(type);
-        for (var i = 0; i < controls.length; i++)
-            if (text === undefined || controls[i].text === text)
+        for (var i = 0, seen = 0; i < controls.length; i++)
+            if ((text === undefined || controls[i].text === text) && seen++ === (nth || 0))
                 return controls[i];
         throw new Error("no " + type + (text === undefined ? "" : " \"" + text + "\"") + " in the dialog");
     },
