@@ -26,8 +26,20 @@ std::string defaultPluginPath()
     return path.substr(0, path.rfind('/') + 1) + "Quorvel.aex";
 }
 
+// The GL driver libraries that the plug-in's contexts load stay mapped for the
+// process's life, as in a host that never unloads them: leak reports made
+// after the windowing library's shutdown can then still name them.
+static void keepGlDriversLoaded()
+{
+    static const char *const libraries[] = {"libGLX_mesa.so.0", "libglapi.so.0",
+                                            "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
+    for (const char *library : libraries)
+        ::dlopen(library, RTLD_NOW | RTLD_NODELETE);  /* a missing one is no error */
+}
+
 Plugin::Plugin(const std::string &path) : path_(path)
 {
+    keepGlDriversLoaded();
     pipl_ = readPiplFile(piplPathFor(path));
     if (pipl_.fourcc("kind") != "eFKT")
         throw std::runtime_error("PiPL does not describe an effect");
