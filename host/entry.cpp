@@ -17,7 +17,7 @@ PF_Err dispatch(PF_Cmd cmd, const CommandArgs &a)
     case PF_Cmd_GLOBAL_SETUP: return GlobalSetup(a.suites, a.in_data, a.out_data);
     case PF_Cmd_GLOBAL_SETDOWN: return GlobalSetdown(a.suites, a.in_data);
     case PF_Cmd_PARAMS_SETUP: return OnParamsSetup(a);
-    case PF_Cmd_SEQUENCE_SETUP: OnSequenceSetup(a); return PF_Err_NONE;
+    case PF_Cmd_SEQUENCE_SETUP: return OnSequenceSetup(a);  /* 4 when no handle could be made */
     case PF_Cmd_SEQUENCE_RESETUP: return OnSequenceResetup(a);
     case PF_Cmd_SEQUENCE_FLATTEN: return OnSequenceFlatten(a);
     case PF_Cmd_SEQUENCE_SETDOWN: OnSequenceSetdown(a); return PF_Err_NONE;

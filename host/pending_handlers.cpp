@@ -5,15 +5,7 @@
 namespace qv {
 
 PF_Err OnAbout(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnParamsSetup(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnSequenceSetup(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnSequenceResetup(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnSequenceFlatten(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnSequenceSetdown(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnGetFlattenedSequenceData(const CommandArgs &) { return PF_Err_NONE; }
 PF_Err OnUserChangedParam(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnUpdateParamsUI(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnArbitraryCallback(const CommandArgs &) { return PF_Err_NONE; }
 PF_Err OnSmartPreRender(const CommandArgs &) { return PF_Err_NONE; }
 PF_Err OnSmartRender(const CommandArgs &) { return PF_Err_NONE; }
 
