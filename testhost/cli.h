@@ -8,5 +8,7 @@ namespace qvh {
 // Each adds one subcommand to `app`; the callback sets the exit status.
 void addInfoCommand(CLI::App &app, int &status);
 void addRenderCommand(CLI::App &app, int &status);
+void addParamsCommand(CLI::App &app, int &status);
+void addProjectCommand(CLI::App &app, int &status);
 
 } // namespace qvh

@@ -78,6 +78,15 @@ std::size_t BlockTable::live() const
     return blocks_.size();
 }
 
+std::size_t BlockTable::locked() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::size_t n = 0;
+    for (const auto &b : blocks_)
+        n += b.second->locks > 0;
+    return n;
+}
+
 int BlockTable::lockCount(void **handle) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -104,7 +113,12 @@ PF_Handle hostNewHandle(A_u_longlong size)
     return hostHandles().create(size, false);
 }
 
-void *hostLockHandle(PF_Handle h) { return hostHandles().lock(h); }
+void *hostLockHandle(PF_Handle h)
+{
+    if (host().faults.check("host_lock_handle"))
+        return nullptr;  /* the host could not lock: the callback's only failure */
+    return hostHandles().lock(h);
+}
 void hostUnlockHandle(PF_Handle h) { hostHandles().unlock(h); }
 
 void hostDisposeHandle(PF_Handle h)

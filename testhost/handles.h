@@ -23,6 +23,7 @@ public:
     std::size_t size(void **handle) const;
     bool resize(void **handle, std::size_t size);
     std::size_t live() const;
+    std::size_t locked() const;  // blocks locked at least once more than unlocked
     int lockCount(void **handle) const;
 
 private:
@@ -38,7 +39,8 @@ private:
 BlockTable &hostHandles();    // PF_Handle
 BlockTable &memoryHandles();  // AEGP_MemHandle
 
-// The handle callbacks of PF_UtilCallbacks and "PF Handle Suite".
+// The handle callbacks of PF_UtilCallbacks and "PF Handle Suite". Locks give
+// no pointer while the fault "host_lock_handle" is set (Faults::failFunction).
 PF_Handle hostNewHandle(A_u_longlong size);
 void *hostLockHandle(PF_Handle h);
 void hostUnlockHandle(PF_Handle h);

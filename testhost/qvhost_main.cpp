@@ -8,6 +8,8 @@ int main(int argc, char **argv)
     int status = 0;
     qvh::addInfoCommand(app, status);
     qvh::addRenderCommand(app, status);
+    qvh::addParamsCommand(app, status);
+    qvh::addProjectCommand(app, status);
     CLI11_PARSE(app, argc, argv);
     return status;
 }

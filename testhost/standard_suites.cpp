@@ -9,6 +9,7 @@ void registerPfSuites(SuiteRegistry &registry);
 void registerPfInterfaceSuite(SuiteRegistry &registry);
 void registerLayerSuite(SuiteRegistry &registry);
 void registerCompSuite(SuiteRegistry &registry);
+void registerParamUtilsSuite(SuiteRegistry &registry);
 
 void registerStandardSuites(SuiteRegistry &registry)
 {
@@ -18,6 +19,7 @@ void registerStandardSuites(SuiteRegistry &registry)
     registerPfInterfaceSuite(registry);
     registerLayerSuite(registry);
     registerCompSuite(registry);
+    registerParamUtilsSuite(registry);
 }
 
 } // namespace qvh

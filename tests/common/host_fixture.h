@@ -2,9 +2,11 @@
 // checks after every test that no handle, memory handle or suite was left over.
 #pragma once
 
+#include "testhost/declared_params.h"
 #include "testhost/effect.h"
 #include "testhost/handles.h"
 #include "testhost/host.h"
+#include "testhost/instance.h"
 #include "testhost/plugin.h"
 
 #include <gtest/gtest.h>
@@ -47,4 +49,38 @@ private:
     std::unique_ptr<qvh::Effect> effect_;
     std::size_t handlesAtStart_ = 0;
     std::size_t memoryAtStart_ = 0;
+};
+
+// HostTest with the effect set up, its parameters declared and one instance
+// made; after every test the instance and the declaration are gone and no
+// handle is left locked.
+class InstanceTest : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        lockedAtStart_ = qvh::hostHandles().locked() + qvh::memoryHandles().locked();
+        ASSERT_EQ(effect().globalSetup().err, PF_Err_NONE);
+        params_.reset(new qvh::DeclaredParams(effect()));
+        ASSERT_EQ(params_->setup().err, PF_Err_NONE);
+        instance_ = qvh::Instance::create(*params_);
+    }
+
+    void TearDown() override
+    {
+        instance_.reset();
+        params_.reset();
+        EXPECT_EQ(qvh::hostHandles().locked() + qvh::memoryHandles().locked(), lockedAtStart_)
+            << "handles left locked";
+        HostTest::TearDown();
+    }
+
+    qvh::DeclaredParams &params() { return *params_; }
+    qvh::Instance &instance() { return *instance_; }
+    std::unique_ptr<qvh::Instance> &instancePtr() { return instance_; }
+
+private:
+    std::unique_ptr<qvh::DeclaredParams> params_;
+    std::unique_ptr<qvh::Instance> instance_;
+    std::size_t lockedAtStart_ = 0;
 };
