@@ -59,6 +59,11 @@ struct PCData {
     double fps = 0;
     const char *pluginFolder = nullptr;
     uint8_t useOutputAsInput = 0;
+    // The host's abort callback (PF_InData's inter.abort) and
+    // the effect reference it takes, so a long Lua run can stop when the host
+    // cancels the render. Null means nobody asks.
+    PF_Err (*abortCheck)(PF_ProgPtr effect_ref) = nullptr;
+    PF_ProgPtr effectRef = nullptr;
 };
 
 // Frees a request with its code and snapshot; null is harmless. Also the

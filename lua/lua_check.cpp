@@ -1,0 +1,85 @@
+#include "lua/lua_check.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace qv {
+
+const char kStringExpected[] = "Wrong parameter type: A string should be sent";
+const char kIntegerExpected[] = "Wrong parameter type: An integer should be sent";
+const char kNumberExpected[] = "Wrong parameter type: A number should be sent";
+const char kBooleanExpected[] = "Wrong parameter type: A boolean should be sent";
+const char kIndexRange[] = "Index should be an integer in range 0~9.";
+const char kLayerIndexRange[] = "Index should be an integer in range -2~9.";
+
+void raiseMessage(lua_State *L, const char *message)
+{
+    raiseMessage(L, message, std::strlen(message));
+}
+
+void raiseMessage(lua_State *L, const char *message, std::size_t length)
+{
+    lua_pushlstring(L, message, length);
+    lua_error(L);  /* throws: Lua is built as C++ here */
+    std::abort();  /* not reached */
+}
+
+PCData *toContext(lua_State *L)
+{
+    if (lua_type(L, 1) != LUA_TLIGHTUSERDATA)
+        return nullptr;
+    auto *pc = static_cast<PCData *>(lua_touserdata(L, 1));
+    uint32_t magic = 0;
+    if (pc)
+        std::memcpy(&magic, pc, sizeof magic);  /* a forged pointer need not be aligned */
+    return magic == kPCDataMagic ? pc : nullptr;
+}
+
+lua_Integer checkInteger(lua_State *L, int index)
+{
+    if (!lua_isinteger(L, index))
+        raiseMessage(L, kIntegerExpected);
+    return lua_tointeger(L, index);
+}
+
+lua_Integer checkRange(lua_State *L, int index, lua_Integer lo, lua_Integer hi, const char *rangeMessage)
+{
+    lua_Integer value = checkInteger(L, index);
+    if (lua_Unsigned(value) - lua_Unsigned(lo) > lua_Unsigned(hi) - lua_Unsigned(lo))
+        raiseMessage(L, rangeMessage);  /* unsigned, so values below lo fail too */
+    return value;
+}
+
+const char *checkString(lua_State *L, int index, std::size_t *length)
+{
+    if (!lua_isstring(L, index))
+        raiseMessage(L, kStringExpected);
+    return lua_tolstring(L, index, length);
+}
+
+lua_Number checkNumber(lua_State *L, int index)
+{
+    int isNumber = 0;
+    lua_Number value = lua_tonumberx(L, index, &isNumber);
+    if (!isNumber)
+        raiseMessage(L, kNumberExpected);
+    return value;
+}
+
+bool checkBoolean(lua_State *L, int index)
+{
+    if (lua_type(L, index) != LUA_TBOOLEAN)
+        raiseMessage(L, kBooleanExpected);
+    return lua_toboolean(L, index) != 0;
+}
+
+int32_t checkCoordinate(lua_State *L, int index)
+{
+    double rounded = std::round(checkNumber(L, index));
+    if (!(rounded >= INT32_MIN && rounded <= INT32_MAX))
+        return INT32_MIN;  /* lies outside every buffer */
+    return int32_t(rounded);
+}
+
+} // namespace qv

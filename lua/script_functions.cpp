@@ -1,0 +1,122 @@
+// GLSL passes (`glsl`, `full_glsl`) and the calls into the host's
+// script engine (`js`, `alert` and the four debug-log functions).
+#include "lua/glsl_pass.h"
+#include "lua/host_functions.h"
+#include "lua/lua_check.h"
+#include "support/text.h"
+#include "ui/script_bridge.h"
+
+#include <string>
+
+namespace qv {
+namespace {
+
+int glslPass(lua_State *L, LuaGlslEngine which, bool wrap)
+{
+    PCData *pc = toContext(L);
+    if (!pc)
+        return 0;
+    touchLuaGlslEngine(which);
+    pc->useOutputAsInput = 0;
+    std::size_t length = 0;
+    const char *code = checkString(L, 2, &length);
+    if (argCount(L) == 2)
+        pc->useOutputAsInput = checkBoolean(L, 3) ? 1 : 0;
+    checkAbort(L);  /* no new pass once the host cancelled */
+    std::string report = runLuaGlslPass(which, std::string(code, length), *pc, wrap);
+    if (!report.empty())
+        raiseMessage(L, report.data(), report.size());
+    return 0;
+}
+
+// The context when its `suites` is set and, for the debug functions, its
+// "Debug" switch is on; else null.
+PCData *scriptContext(lua_State *L, bool needsDebug)
+{
+    PCData *pc = toContext(L);
+    if (!pc || !pc->suites || (needsDebug && !pc->debugLog))
+        return nullptr;
+    return pc;
+}
+
+std::string escaped(const char *text, std::size_t length)
+{
+    std::string s(text, length);
+    EscapeForScript(s);
+    return s;
+}
+
+// debug_sub and debug_remain: the count is 1 unless an integer is given.
+int sendCount(lua_State *L, const char *hook)
+{
+    PCData *pc = scriptContext(L, true);
+    if (!pc)
+        return 0;
+    int32_t count = lua_isinteger(L, 2) ? int32_t(lua_tointeger(L, 2)) : 1;
+    RunScript(*pc->suites, std::string("if(") + hook + ") " + hook + "(" + std::to_string(count) + ");");
+    return 0;
+}
+
+} // namespace
+
+int luaGlsl(lua_State *L)
+{
+    return glslPass(L, LuaGlslEngine::Glsl, true);
+}
+
+int luaFullGlsl(lua_State *L)
+{
+    return glslPass(L, LuaGlslEngine::FullGlsl, false);
+}
+
+int luaJs(lua_State *L)
+{
+    PCData *pc = scriptContext(L, false);
+    if (!pc || !lua_isstring(L, 2))
+        return 0;
+    ScriptResult r = RunScriptWithResult(*pc->suites, lua_tostring(L, 2));
+    lua_pushlstring(L, r.result.data(), r.result.size());  /* empty where no handle came back */
+    lua_pushlstring(L, r.error.data(), r.error.size());
+    return 2;
+}
+
+int luaAlert(lua_State *L)
+{
+    PCData *pc = scriptContext(L, false);
+    if (!pc)
+        return 0;
+    std::size_t length = 0;
+    const char *message = checkString(L, 2, &length);
+    RunScript(*pc->suites, "alert(\"" + escaped(message, length) + "\",\"Quorvel Lua alert\");");
+    return 0;
+}
+
+int luaDebugAdd(lua_State *L)
+{
+    PCData *pc = scriptContext(L, true);
+    if (!pc || argCount(L) != 1 || !lua_isstring(L, 2))
+        return 0;
+    std::size_t length = 0;
+    const char *text = lua_tolstring(L, 2, &length);
+    RunScript(*pc->suites, "if(_QUORVEL_log) _QUORVEL_log('" + escaped(text, length) + "');");
+    return 0;
+}
+
+int luaDebugSub(lua_State *L)
+{
+    return sendCount(L, "_QUORVEL_sub");
+}
+
+int luaDebugRemain(lua_State *L)
+{
+    return sendCount(L, "_QUORVEL_remain");
+}
+
+int luaDebugClear(lua_State *L)
+{
+    if (PCData *pc = scriptContext(L, true))
+        RunScript(*pc->suites, "if(_QUORVEL_clear) _QUORVEL_clear();");
+    return 0;
+}
+
+} // namespace qv

@@ -1,0 +1,290 @@
+// The Lua state, the prelude, the globals, the run and its message.
+#include "common/lua_fixture.h"
+#include "lua/host_functions.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+namespace {
+
+using RuntimeTest = LuaTest;
+
+TEST(LuaRuntimeConstruction, ContextStartsWithTheSpecDefaults)
+{
+    auto rt = qv::LuaRuntime::create();
+    ASSERT_TRUE(rt);
+    qv::PCData &pc = *rt->context();
+    EXPECT_EQ(pc.magic, qv::kPCDataMagic);
+    EXPECT_EQ(pc.depth, 8);
+    EXPECT_EQ(pc.bytesPerPixel, 0);
+    EXPECT_EQ(pc.width, 2);
+    EXPECT_EQ(pc.height, 2);
+    EXPECT_EQ(pc.params, nullptr);
+    EXPECT_EQ(pc.outputWorld, nullptr);
+    EXPECT_EQ(pc.useOutputAsInput, 0);
+    EXPECT_EQ(lua_gettop(rt->state()), 0);
+}
+
+TEST(LuaRuntimeConstruction, InitialChunkMakesTheTablesAndPublishesTheContext)
+{
+    auto rt = qv::LuaRuntime::create();
+    lua_State *L = rt->state();
+    lua_getglobal(L, "__PCData__");
+    lua_getfield(L, -1, "pcData");
+    EXPECT_EQ(lua_touserdata(L, -1), rt->context());
+    EXPECT_EQ(lua_type(L, -1), LUA_TLIGHTUSERDATA);
+    lua_getfield(L, -2, "width");
+    EXPECT_TRUE(lua_isinteger(L, -1));
+    EXPECT_EQ(lua_tointeger(L, -1), 2);
+    lua_settop(L, 0);
+    EXPECT_EQ(lua_getglobal(L, "__PCFuncs__"), LUA_TTABLE);
+    EXPECT_EQ(lua_getglobal(L, "pc"), LUA_TTABLE);
+    lua_settop(L, 0);
+}
+
+TEST(LuaRuntimeConstruction, CloseTwiceIsHarmlessAndFreesTheContext)
+{
+    auto rt = qv::LuaRuntime::create();
+    rt->registerHostFunctions();
+    rt->close();
+    EXPECT_EQ(rt->context(), nullptr);
+    EXPECT_EQ(rt->state(), nullptr);
+    rt->close();
+}
+
+TEST_F(RuntimeTest, RegistrationStoresTheThirteenFunctionsInOrder)
+{
+    const char *names[] = {"ch", "in2out", "glsl", "full_glsl", "js", "getColor", "setColor", "debug_add",
+                           "debug_sub", "debug_remain", "debug_clear", "httpRequest", "alert"};
+    for (int i = 0; i < 13; ++i)
+        EXPECT_STREQ(qv::kHostFunctions[i].name, names[i]);
+    EXPECT_EQ(run("local n = 0 for k, v in pairs(__PCFuncs__) do assert(type(v) == 'function') n = n + 1 end return n"),
+              "13");
+}
+
+TEST_F(RuntimeTest, PreludePublishesQvAndLeavesPcNil)
+{
+    EXPECT_EQ(run("return tostring(pc)"), "nil");
+    EXPECT_EQ(run("return tostring(qv.report == qv.debug.add)"), "true");
+    EXPECT_EQ(run("return tostring(qv.cmd ~= nil and qv.lua ~= nil)"), "true");
+    EXPECT_EQ(run("local n = 0 for k in pairs(qv) do n = n + 1 end return n"), "13");
+    EXPECT_EQ(run("local n = 0 for k in pairs(qv.request) do n = n + 1 end return n"), "5");
+    EXPECT_EQ(run("local n = 0 for k in pairs(qv.debug) do n = n + 1 end return n"), "4");
+}
+
+TEST_F(RuntimeTest, GlobalsComeFromTheContext)
+{
+    frame(1920, 1080, 16);
+    EXPECT_EQ(run("return tostring(width)"), "1920.0");
+    EXPECT_EQ(run("return tostring(height)"), "1080.0");
+    EXPECT_EQ(run("return tostring(depth)"), "16.0");
+    EXPECT_EQ(run("return tostring(time)"), "1.5");
+    EXPECT_EQ(run("return math.type(platform) .. platform .. math.type(host) .. host"), "integer0integer0");
+    EXPECT_EQ(run("return pluginFolder"), "C:\\\\Plug-ins");
+    EXPECT_EQ(run("return __PCData__.width .. 'x' .. __PCData__.height"), "2x2");
+}
+
+TEST_F(RuntimeTest, StandardLibrariesAreAllOpen)
+{
+    EXPECT_EQ(run("return type(io) .. type(os) .. type(utf8) .. type(debug) .. type(bit32) .. type(coroutine)"),
+              "tabletabletabletabletabletable");
+}
+
+TEST_F(RuntimeTest, MessagesFollowTheLastReturnedValue)
+{
+    EXPECT_EQ(run(""), std::nullopt);
+    EXPECT_EQ(run("return 'done'"), "done");
+    EXPECT_EQ(run("return 42"), "42");
+    EXPECT_EQ(run("return 1, 'last'"), "last");
+    EXPECT_EQ(run("return {}"), std::nullopt);
+    EXPECT_EQ(run("local x = 1"), std::nullopt);
+    EXPECT_EQ(run("error('boom', 0)"), "boom");
+}
+
+TEST_F(RuntimeTest, FirstLineSyntaxErrorIsReportedAtLineFour)
+{
+    std::string m = error("x = = 1");
+    EXPECT_NE(m.find("[string \"...\"]:4:"), std::string::npos) << m;
+    m = error("\n\nerror('third')");
+    EXPECT_NE(m.find("]:6: third"), std::string::npos) << m;
+}
+
+TEST_F(RuntimeTest, PackagePathChunkIsExact)
+{
+    EXPECT_STREQ(qv::packagePathChunk,
+                 "\npackage.path = package.path .. \";\" .. pluginFolder .. \"/Tessmar/?.lua;\" .. pluginFolder .. "
+                 "\"/?.lua;\"\npackage.cpath = package.cpath .. \";\" .. pluginFolder .. \"/Tessmar/?.co;\" .. "
+                 "pluginFolder .. \"/?.co;\"\n");
+}
+
+TEST_F(RuntimeTest, RequireFindsModulesInThePluginFolderAndTessmar)
+{
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("qv_lua_require_" + std::to_string(::getpid()));
+    fs::create_directories(dir / "Tessmar");
+    std::ofstream(dir / "top_mod.lua") << "return 'top'";
+    std::ofstream(dir / "Tessmar" / "sub_mod.lua") << "return 'sub'";
+    pluginFolder_ = dir.string();
+    pc().pluginFolder = pluginFolder_.c_str();
+    EXPECT_EQ(run("return require('top_mod') .. require('sub_mod')"), "topsub");
+    fs::remove_all(dir);
+}
+
+TEST_F(RuntimeTest, QvLuaRunsTextAndFailsOnBadText)
+{
+    EXPECT_EQ(run("return qv.lua('return 1+1')"), "2");
+    EXPECT_NE(error("qv.lua('return +')").find("attempt to call a nil value"), std::string::npos);
+}
+
+TEST_F(RuntimeTest, ForgedContextsChangeNothing)
+{
+    output_->set<uint8_t>(0, 0, 9, 9, 9, 9);
+    const char *calls[] = {
+        "__PCFuncs__.setColor(%s, 0, 0, 1, 1, 1, 1)", "__PCFuncs__.in2out(%s)",
+        "__PCFuncs__.alert(%s, 'x')", "__PCFuncs__.js(%s, 'x')", "__PCFuncs__.debug_clear(%s)",
+        "__PCFuncs__.glsl(%s, 'x')", "__PCFuncs__.httpRequest(%s, 0, 1, 'h', 1, '/', '', '')"};
+    for (const char *forged : {"nil", "42", "'text'", "{}", "io.stdout"})
+        for (const char *call : calls) {
+            char code[256];
+            std::snprintf(code, sizeof code, call, forged);
+            EXPECT_EQ(run(std::string("return select('#', ") + code + ")"), "0") << code;
+        }
+    EXPECT_EQ(run("return select('#', __PCFuncs__.ch(nil, 'slider', 0))"), "0");
+    EXPECT_EQ(output_->get<uint8_t>(0, 0), (std::vector<uint8_t>{9, 9, 9, 9}));
+    EXPECT_TRUE(scripts().empty());
+}
+
+int callWithZeroedUserdata(lua_State *L)
+{
+    static uint32_t notMagic[64] = {};
+    lua_getglobal(L, "__PCFuncs__");
+    lua_getfield(L, -1, lua_tostring(L, 1));
+    lua_pushlightuserdata(L, notMagic);
+    lua_pushinteger(L, 0);
+    lua_pushinteger(L, 0);
+    lua_pushinteger(L, 1);
+    lua_pushinteger(L, 1);
+    lua_pushinteger(L, 1);
+    lua_pushinteger(L, 1);
+    lua_call(L, 7, LUA_MULTRET);
+    lua_pushinteger(L, lua_gettop(L) - 2);
+    return 1;
+}
+
+TEST_F(RuntimeTest, LightUserdataWithoutTheMagicWordChangesNothing)
+{
+    lua_register(L(), "forge", callWithZeroedUserdata);
+    for (const char *name : {"setColor", "getColor", "ch", "in2out", "alert", "debug_add", "httpRequest"})
+        EXPECT_EQ(run(std::string("return forge('") + name + "')"), "0") << name;
+    EXPECT_EQ(output_->get<uint8_t>(0, 0), (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
+std::atomic<bool> lockWasFree{true};
+
+int probeLuaLock(lua_State *)
+{
+    std::thread other([] {
+        bool got = qv::luaLock().try_lock();
+        if (got)
+            qv::luaLock().unlock();
+        lockWasFree = got;
+    });
+    other.join();
+    return 0;
+}
+
+TEST_F(RuntimeTest, TheScriptRunsUnderTheLuaLock)
+{
+    lua_register(L(), "probe", probeLuaLock);
+    run("probe()");
+    EXPECT_FALSE(lockWasFree);
+}
+
+// ---- the host's abort callback ----
+
+std::atomic<int> abortAsks{0};
+int abortAfter = 0;
+
+PF_Err countingAbort(PF_ProgPtr)
+{
+    return ++abortAsks > abortAfter ? PF_Interrupt_CANCEL : PF_Err_NONE;
+}
+
+class AbortTest : public LuaTest {
+protected:
+    void SetUp() override
+    {
+        LuaTest::SetUp();
+        abortAsks = 0;
+        abortAfter = 3;
+        pc().abortCheck = countingAbort;
+    }
+};
+
+TEST_F(AbortTest, AnEndlessLoopStopsWithTheCancelCode)
+{
+    EXPECT_EQ(run("while true do end"), qv::kAbortMessage);
+    EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
+    EXPECT_EQ(abortAsks, 4);
+}
+
+TEST_F(AbortTest, CatchingTheStopWithPcallDoesNotHelp)
+{
+    EXPECT_EQ(run("while true do pcall(function() while true do end end) end"), qv::kAbortMessage);
+    EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
+}
+
+TEST_F(AbortTest, CoroutinesStopToo)
+{
+    std::string m = error("local co = coroutine.wrap(function() while true do end end) co()");
+    EXPECT_NE(m.find(qv::kAbortMessage), std::string::npos) << m;  // wrap adds a position
+    EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
+}
+
+TEST_F(AbortTest, ScriptsThatEndAreUntouched)
+{
+    abortAfter = 1000000;
+    EXPECT_EQ(run("local s = 0 for i = 1, 2000000 do s = s + i end return s"), "2000001000000");
+    EXPECT_EQ(lastResult_, PF_Err_NONE);
+    EXPECT_GT(abortAsks, 0);
+}
+
+TEST_F(AbortTest, HostFunctionLoopsAskTheHost)
+{
+    abortAfter = 0;
+    EXPECT_EQ(run("qv.in2out() return 'after'"), qv::kAbortMessage);
+    EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
+}
+
+TEST_F(RuntimeTest, AMissingSuiteInsideTheScriptEndsTheCommandWith516)
+{
+    qvh::host().faults.removeSuite(kAEGPUtilitySuite);
+    try {
+        runtime_->run("pcall(qv.js, '1') return 'went on'");
+        FAIL() << "no host error";
+    } catch (PF_Err err) {
+        EXPECT_EQ(err, qv::kMissingSuiteError);
+    }
+    runtime_->takeMessage();
+}
+
+TEST_F(RuntimeTest, AHostsOwnExceptionIsHandedOnAfterTheScript)
+{
+    qvh::host().faults.throwFrom("AEGP_ExecuteScript");
+    EXPECT_THROW(runtime_->run("qv.alert('x')"), std::runtime_error);
+}
+
+TEST_F(RuntimeTest, NoStateOutlivesClose)
+{
+    lua_State *L1 = L();
+    EXPECT_NE(L1, nullptr);
+    runtime_->close();
+    EXPECT_EQ(L(), nullptr);
+    runtime_.reset();
+}
+
+} // namespace
