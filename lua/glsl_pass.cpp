@@ -1,14 +1,30 @@
-// Until the GL engine lands, a GLSL pass from Lua reports that no engine is
-// built; the script stops with that message as with any engine error.
 #include "lua/glsl_pass.h"
 
+#include "engine/glsl_core.h"
+
 namespace qv {
+namespace {
 
-void touchLuaGlslEngine(LuaGlslEngine) {}
-
-std::string runLuaGlslPass(LuaGlslEngine, const std::string &, PCData &, bool)
+GLSLCore &engineFor(LuaGlslEngine which)
 {
-    return "QUORVEL_INNER_ERROR::\nGLSL engine not built.";
+    return which == LuaGlslEngine::Glsl ? luaGlslEngine() : luaFullGlslEngine();
+}
+
+} // namespace
+
+void touchLuaGlslEngine(LuaGlslEngine which)
+{
+    engineFor(which);
+}
+
+std::string runLuaGlslPass(LuaGlslEngine which, const std::string &code, PCData &pc, bool wrap)
+{
+    GLSLCore &engine = engineFor(which);
+    engine.render(code, &pc, wrap);
+    std::string report;
+    while (engine.hasError())
+        report += engine.popError();
+    return report;
 }
 
 } // namespace qv
