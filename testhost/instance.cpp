@@ -81,6 +81,14 @@ void copyValue(PF_ParamDef &to, const PF_ParamDef &from)
     }
 }
 
+// Flattened or printed text bytes less the NUL that ends them.
+std::string withoutTrailingNul(std::string bytes)
+{
+    if (!bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
+    return bytes;
+}
+
 bool isSmartFx(PF_Cmd cmd) { return cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER; }
 bool mayUpdateUI(PF_Cmd cmd) { return cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_UPDATE_PARAMS_UI; }
 
@@ -368,13 +376,7 @@ bool Instance::setArbitraryBytes(PF_ParamIndex index, const std::string &bytes)
     return offerArbitrary(index, "UNFLATTEN", r, made);
 }
 
-std::string Instance::code()
-{
-    std::string bytes = arbitraryBytes(qv::kCodeParam);
-    if (!bytes.empty() && bytes.back() == '\0')
-        bytes.pop_back();
-    return bytes;
-}
+std::string Instance::code() { return withoutTrailingNul(arbitraryBytes(qv::kCodeParam)); }
 
 bool Instance::setCode(const std::string &text)
 {
@@ -387,9 +389,7 @@ std::string Instance::copyCodeAsText()
     CommandResult r = arbitrary(qv::kCodeParam).printAll(arbitraryHandle(qv::kCodeParam), &text);
     if (r.err)
         fail("PRINT of the code", PF_Cmd_ARBITRARY_CALLBACK, r);
-    if (!text.empty() && text.back() == '\0')
-        text.pop_back();
-    return text;
+    return withoutTrailingNul(text);
 }
 
 bool Instance::pasteCodeText(const std::string &text)

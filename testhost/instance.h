@@ -25,7 +25,8 @@
 // host callback), sequence data, the effect's global data, num_params and the
 // parameter callbacks (checkout_param / checkin_param answer with the current
 // values at any time), and a parameter array of fresh copies of the values
-// with change flags cleared. Afterwards every copy whose change flags carry
+// with change flags cleared (none for the SmartFX commands, which read values
+// by checkout only). Afterwards every copy whose change flags carry
 // PF_ChangeFlag_CHANGED_VALUE is taken back as the new value (an arbitrary
 // value the plug-in replaced is taken and the old one disposed), and a
 // sequence-data handle the plug-in returned in out_data is adopted. The

@@ -22,11 +22,6 @@ using nlohmann::json;
 const char kFormat[] = "qvhost project";
 constexpr double kFixedOne = 65536.0;
 
-const PF_ParamType kSavedTypes[] = {PF_Param_LAYER,     PF_Param_SLIDER,       PF_Param_FIX_SLIDER,
-                                    PF_Param_ANGLE,     PF_Param_CHECKBOX,     PF_Param_COLOR,
-                                    PF_Param_POINT,     PF_Param_POPUP,        PF_Param_FLOAT_SLIDER,
-                                    PF_Param_POINT_3D,  PF_Param_ARBITRARY_DATA};
-
 [[noreturn]] void refuse(const std::string &where, const std::string &problem)
 {
     throw ProjectError(where.empty() ? problem : where + ": " + problem);
@@ -144,8 +139,8 @@ PF_ParamType typeFromName(const json &j, const std::string &where)
 {
     if (!j.is_string())
         refuse(where, "\"type\" must be a string, not " + kindOf(j));
-    for (PF_ParamType type : kSavedTypes)
-        if (ParamTypeName(type) == j.get<std::string>())
+    for (PF_ParamType type = PF_Param_LAYER; type <= PF_Param_POINT_3D; ++type)
+        if (ParamHoldsValue(type) && ParamTypeName(type) == j.get<std::string>())
             return type;
     refuse(where, "unknown type \"" + j.get<std::string>() + "\"");
 }
