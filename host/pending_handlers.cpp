@@ -4,8 +4,6 @@
 
 namespace qv {
 
-PF_Err OnAbout(const CommandArgs &) { return PF_Err_NONE; }
-PF_Err OnUserChangedParam(const CommandArgs &) { return PF_Err_NONE; }
 PF_Err OnSmartPreRender(const CommandArgs &) { return PF_Err_NONE; }
 PF_Err OnSmartRender(const CommandArgs &) { return PF_Err_NONE; }
 

@@ -1,6 +1,8 @@
-// "AEGP PF Interface Suite" v1: the effect's layer.
+// "AEGP PF Interface Suite" v1: the effect's layer and the effect itself.
+#include "testhost/aegp_refs.h"
 #include "testhost/composition.h"
 #include "testhost/host.h"
+#include "testhost/instance.h"
 
 #include <cstring>
 
@@ -23,11 +25,27 @@ A_Err getEffectLayer(PF_ProgPtr, AEGP_LayerH *layerPH)
     return A_Err_NONE;
 }
 
+// A reference to the instance the command runs for; AEGP_DisposeEffect ends it.
+A_Err getNewEffectForEffect(AEGP_PluginID, PF_ProgPtr effectRef, AEGP_EffectRefH *out)
+{
+    if (!out)
+        return A_Err_PARAMETER;
+    *out = nullptr;
+    if (int err = host().faults.check("AEGP_GetNewEffectForEffect"))
+        return err;
+    Instance *instance = Instance::fromEffectRef(effectRef);
+    if (!instance)
+        return A_Err_PARAMETER;
+    *out = aegpRefs().newEffect(instance);
+    return A_Err_NONE;
+}
+
 AEGP_PFInterfaceSuite1 makeSuite()
 {
     AEGP_PFInterfaceSuite1 s;
     std::memset(&s, 0, sizeof s);
     s.AEGP_GetEffectLayer = getEffectLayer;
+    s.AEGP_GetNewEffectForEffect = getNewEffectForEffect;
     return s;
 }
 

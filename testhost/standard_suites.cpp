@@ -10,6 +10,8 @@ void registerPfInterfaceSuite(SuiteRegistry &registry);
 void registerLayerSuite(SuiteRegistry &registry);
 void registerCompSuite(SuiteRegistry &registry);
 void registerParamUtilsSuite(SuiteRegistry &registry);
+void registerEffectSuite(SuiteRegistry &registry);
+void registerStreamSuite(SuiteRegistry &registry);
 
 void registerStandardSuites(SuiteRegistry &registry)
 {
@@ -20,6 +22,8 @@ void registerStandardSuites(SuiteRegistry &registry)
     registerLayerSuite(registry);
     registerCompSuite(registry);
     registerParamUtilsSuite(registry);
+    registerEffectSuite(registry);
+    registerStreamSuite(registry);
 }
 
 } // namespace qvh

@@ -60,6 +60,7 @@ protected:
     {
         HostTest::SetUp();
         lockedAtStart_ = qvh::hostHandles().locked() + qvh::memoryHandles().locked();
+        prepareHost();
         ASSERT_EQ(effect().globalSetup().err, PF_Err_NONE);
         params_.reset(new qvh::DeclaredParams(effect()));
         ASSERT_EQ(params_->setup().err, PF_Err_NONE);
@@ -74,6 +75,9 @@ protected:
             << "handles left locked";
         HostTest::TearDown();
     }
+
+    // Runs before global setup: the place to change what the host reports.
+    virtual void prepareHost() {}
 
     qvh::DeclaredParams &params() { return *params_; }
     qvh::Instance &instance() { return *instance_; }

@@ -1,0 +1,172 @@
+// PF_Cmd_USER_CHANGED_PARAM through the simulator: the editor, the language
+// switch, the debug window, the layer switches and the reset buttons, with
+// the host's script engine and a scripted user.
+#include "common/host_fixture.h"
+#include "host/global_data.h"
+#include "host/param_indices.h"
+#include "testhost/aegp_refs.h"
+#include "testhost/script_engine.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+const char kOk[] = "function (d, u) { u.click(u.find('button', 'Ok')); }";
+const char kCancel[] = "function (d, u) { u.type(u.find('edittext'), 'not kept'); u.click(u.find('button', 'Cancel')); }";
+std::string typing(const std::string &jsLiteral)
+{
+    return "function (d, u) { u.type(u.find('edittext'), " + jsLiteral + "); u.click(u.find('button', 'Ok')); }";
+}
+
+class UserChangedParamTest : public InstanceTest {
+protected:
+    void prepareHost() override
+    {
+        char pattern[] = "/tmp/qv-ui-XXXXXX";
+        app_ = mkdtemp(pattern);
+        mkdir((app_ + "/Plug-ins").c_str(), 0755);
+        mkdir((app_ + "/Plug-ins/Tessmar").c_str(), 0755);
+        qvh::host().appPath = std::u16string(app_.begin(), app_.end());
+        qvh::installScriptEngine();
+    }
+    void TearDown() override
+    {
+        InstanceTest::TearDown();
+        EXPECT_EQ(qvh::aegpRefs().liveEffects(), 0u) << "effect references left over";
+        EXPECT_EQ(qvh::aegpRefs().liveStreams(), 0u) << "streams left over";
+        std::system(("rm -rf '" + app_ + "'").c_str());
+    }
+
+    qvh::CommandResult edit(const std::string &user)
+    {
+        qvh::scriptEngine().setUser(user);
+        return instance().userChangedParam(qv::kEditButtonParam);
+    }
+    static bool rerenders(const qvh::CommandResult &r) { return r.out.out_flags & PF_OutFlag_FORCE_RERENDER; }
+    const qv::GlobalData &global() { return *static_cast<const qv::GlobalData *>(*effect().globalData()); }
+
+    std::string app_;
+};
+
+TEST_F(UserChangedParamTest, OkStoresTheTypedCodeAndRendersAgain)
+{
+    qvh::CommandResult r = edit(typing("'void main(){ outColor = vec4(1.0); }'"));
+    EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
+    EXPECT_EQ(instance().code(), "void main(){ outColor = vec4(1.0); }");
+    EXPECT_TRUE(rerenders(r));
+}
+
+TEST_F(UserChangedParamTest, CancelAndAnUnchangedOkStoreNothing)
+{
+    std::string code = "a = 'b';\n\tc = \"d\\n\" \\ e; // \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x8C\xB2";
+    instance().setCode(code);
+    for (const char *user : {kCancel, kOk}) {
+        qvh::CommandResult r = edit(user);
+        EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
+        EXPECT_FALSE(rerenders(r));
+        EXPECT_EQ(instance().code(), code);
+    }
+}
+
+TEST_F(UserChangedParamTest, EmptyCodeIsStoredEvenWhenItWasEmpty)
+{
+    instance().setCode("");
+    qvh::CommandResult r = edit(kOk);
+    EXPECT_TRUE(rerenders(r));
+    EXPECT_EQ(instance().code(), "");
+}
+
+TEST_F(UserChangedParamTest, TheEditorSeesTheCodeUpToItsFirstNul)
+{
+    instance().setCode(std::string("ab\0cd", 5));
+    edit(kOk);
+    EXPECT_EQ(instance().code(), std::string("ab\0cd", 5));  /* unchanged: nothing stored */
+    edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X'); u.click(u.find('button', 'Ok')); }");
+    EXPECT_EQ(instance().code(), "abX");
+}
+
+TEST_F(UserChangedParamTest, ShadertoyCodeIsConvertedOnlyWhenTheEditorChangedIt)
+{
+    instance().setPopup(qv::kLanguageParam, 2);
+    instance().setCode("float time;");
+    edit(kOk);
+    EXPECT_EQ(instance().code(), "float time;");
+    edit(typing("'float time = iChannelTime[0];'"));
+    EXPECT_EQ(instance().code(), "float qv_user_time = time;");
+}
+
+TEST_F(UserChangedParamTest, SwitchingToShadertoyRewritesTheStoredCode)
+{
+    instance().setCode(" vec4 c = texture(iChannel0, uv);");
+    instance().setPopup(qv::kLanguageParam, 3);
+    qvh::CommandResult r = instance().userChangedParam(qv::kLanguageParam);
+    EXPECT_FALSE(rerenders(r));
+    EXPECT_EQ(instance().code(), " vec4 c = texture(iChannel0, uv);");
+    instance().setPopup(qv::kLanguageParam, 2);
+    r = instance().userChangedParam(qv::kLanguageParam);
+    EXPECT_TRUE(rerenders(r));
+    EXPECT_EQ(instance().code(), " vec4 c = texture(layer[0], qv_user_uv);");
+    instance().userChangedParam(qv::kLanguageParam);
+    EXPECT_EQ(instance().code(), " vec4 c = texture(layer[0], qv_user_uv);");
+}
+
+TEST_F(UserChangedParamTest, AFailedEditorKeepsTheCodeAndSaysWhy)
+{
+    instance().setCode("keep me");
+    std::ofstream(app_ + "/Plug-ins/Tessmar/broken.qvp") << "{not json";
+    qvh::CommandResult r = edit(kOk);
+    EXPECT_NE(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.message().rfind("The code editor failed and the code is unchanged: ", 0), 0u) << r.message();
+    EXPECT_NE(r.message().find("SyntaxError"), std::string::npos) << r.message();
+    EXPECT_EQ(instance().code(), "keep me");
+    EXPECT_FALSE(rerenders(r));
+}
+
+TEST_F(UserChangedParamTest, AHostThatGivesNoResultOrFailsKeepsTheCode)
+{
+    instance().setCode("keep me");
+    qvh::host().faults.failFunction(qvh::kWithholdScriptResult, 1);
+    qvh::CommandResult r = edit(typing("''"));
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_NE(r.message().find("the host returned no text"), std::string::npos) << r.message();
+    qvh::host().faults.failFunction("AEGP_ExecuteScript", A_Err_GENERIC);
+    EXPECT_EQ(edit(typing("''")).err, A_Err_GENERIC);
+    EXPECT_EQ(instance().code(), "keep me");
+}
+
+TEST_F(UserChangedParamTest, PremiereGetsOnlyAMessage)
+{
+    qvh::host().applId = 0x50724D72;
+    qvh::CommandResult r = edit(kOk);
+    EXPECT_EQ(r.message(), "Premiere Pro is not supported yet.");
+    EXPECT_TRUE(qvh::host().scripts().empty());
+}
+
+TEST_F(UserChangedParamTest, TickingDebugOpensANewLogWindow)
+{
+    instance().setCheckbox(qv::kDebugParam, false);
+    EXPECT_FALSE(rerenders(instance().userChangedParam(qv::kDebugParam)));
+    EXPECT_EQ(global().debugWindowOpened, 0);
+    instance().setCheckbox(qv::kDebugParam, true);
+    qvh::CommandResult r = instance().userChangedParam(qv::kDebugParam);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_TRUE(rerenders(r));
+    EXPECT_EQ(global().debugWindowOpened, 1);
+    EXPECT_EQ(qvh::scriptEngine().evaluate("__QUORVEL_DEBUG.window.visible"), "true");
+    qvh::host().faults.failFunction("AEGP_ExecuteScript", A_Err_GENERIC);
+    EXPECT_EQ(instance().userChangedParam(qv::kDebugParam).err, A_Err_GENERIC);
+}
+
+TEST_F(UserChangedParamTest, LoadLayerSwitchesOnlyAskForARender)
+{
+    for (PF_ParamIndex i = qv::kFirstLoadLayerParam; i < qv::kFirstLayerParam; ++i)
+        EXPECT_TRUE(rerenders(instance().userChangedParam(i))) << i;
+    for (PF_ParamIndex i : {0, 2, 5, 6, 15, 103, 114})
+        EXPECT_EQ(instance().userChangedParam(i).out.out_flags, 0) << i;
+    EXPECT_TRUE(qvh::host().scripts().empty());
+}
+
+} // namespace

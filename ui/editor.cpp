@@ -1,0 +1,112 @@
+// The code editor's edit flow and the rewrite of the stored code when the
+// language becomes the Shadertoy dialect.
+#include "host/command_handlers.h"
+#include "host/global_data.h"
+#include "host/handle_lock.h"
+#include "host/param_indices.h"
+#include "host/suite_access.h"
+#include "storage/expression_data.h"
+#include "translate/identifier_rewrite.h"
+#include "ui/editor_script.h"
+#include "ui/script_bridge.h"
+#include "ui/user_changed_param.h"
+
+#include <cstring>
+
+namespace qv {
+namespace {
+
+constexpr A_long kPremiereApplId = 0x50724D72;  /* 'PrMr' */
+
+// Copies `text` into the return message, cut at a character boundary.
+void setReturnMessage(PF_OutData *out_data, const std::string &text)
+{
+    std::size_t size = text.size();
+    if (size > PF_MAX_EFFECT_MSG_LEN) {
+        size = PF_MAX_EFFECT_MSG_LEN;
+        while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80)
+            --size;
+    }
+    std::memcpy(out_data->return_msg, text.data(), size);
+    out_data->return_msg[size] = '\0';
+}
+
+// The stored text up to its first NUL (the part a script literal can carry).
+A_Err readCode(SuiteAccess &suites, const ExpressionData *record, std::string &text)
+{
+    MemLock block(memorySuite(suites), record->text);
+    if (block)
+        text = block.bytes();
+    return block.err();
+}
+
+// Stores `text`, marks the code changed and asks for a new render.
+PF_Err storeCode(const CommandArgs &a, ExpressionData *record, const std::string &text)
+{
+    PF_Err err = SetExpressionText(a.suites, record, text.data(), text.size());
+    if (!err) {
+        a.params[kCodeParam]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+        a.out_data->out_flags |= PF_OutFlag_FORCE_RERENDER;
+    }
+    return err;
+}
+
+bool isShadertoy(const CommandArgs &a)
+{
+    return a.params[kLanguageParam]->u.pd.value == kShadertoyLanguageValue;
+}
+
+// Runs the editor on `prior`. False, with the reason in the return message,
+// when the host could not give back an edited text.
+bool runEditor(const CommandArgs &a, const GlobalData &global, const std::string &prior, ScriptResult &run)
+{
+    run = RunScriptWithResult(a.suites, ComposeEditorScript(prior, global.pluginFolder));
+    if (!run.err && run.hasResult)
+        return true;
+    a.out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+    setReturnMessage(a.out_data, "The code editor failed and the code is unchanged: " +
+                                     (run.error.empty() ? std::string("the host returned no text.") : run.error));
+    return false;
+}
+
+} // namespace
+
+PF_Err EditCode(const CommandArgs &a, const GlobalData &global)
+{
+    if (a.in_data->appl_id == kPremiereApplId) {
+        setReturnMessage(a.out_data, "Premiere Pro is not supported yet.");
+        return PF_Err_NONE;
+    }
+    HandleLock lock(a.in_data, a.params[kCodeParam]->u.arb_d.value);
+    ExpressionData *record = lock.as<ExpressionData>();
+    if (!record)
+        return PF_Err_OUT_OF_MEMORY;
+    std::string prior;
+    ScriptResult run;
+    if (A_Err err = readCode(a.suites, record, prior))
+        return err;
+    if (!runEditor(a, global, prior, run))
+        return run.err;
+    if (!run.result.empty() && run.result == prior)
+        return PF_Err_NONE;  /* unchanged: no new value, no render */
+    if (isShadertoy(a))
+        ShadertoyTranslator(run.result);
+    return storeCode(a, record, run.result);
+}
+
+PF_Err ConvertCodeOnLanguageSwitch(const CommandArgs &a)
+{
+    if (!isShadertoy(a))
+        return PF_Err_NONE;
+    HandleLock lock(a.in_data, a.params[kCodeParam]->u.arb_d.value);
+    ExpressionData *record = lock.as<ExpressionData>();
+    if (!record)
+        return PF_Err_OUT_OF_MEMORY;
+    std::string code;
+    if (A_Err err = readCode(a.suites, record, code))
+        return err;
+    ShadertoyTranslator(code);
+    return storeCode(a, record, code);  /* even when nothing changed */
+}
+
+} // namespace qv
