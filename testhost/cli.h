@@ -10,5 +10,6 @@ void addInfoCommand(CLI::App &app, int &status);
 void addRenderCommand(CLI::App &app, int &status);
 void addParamsCommand(CLI::App &app, int &status);
 void addProjectCommand(CLI::App &app, int &status);
+void addUiCommands(CLI::App &app, int &status);  // edit, about
 
 } // namespace qvh

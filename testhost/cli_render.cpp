@@ -1,6 +1,5 @@
 // qvhost render: renders frames of the plug-in to image files, the way the
 // host renders a composition with the effect applied to its layer.
-#include "host/global_data.h"
 #include "testhost/cli.h"
 #include "testhost/composition.h"
 #include "testhost/effect.h"
@@ -8,6 +7,7 @@
 #include "testhost/image_io.h"
 #include "testhost/param_table.h"
 #include "testhost/plugin.h"
+#include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
 
 #include <cmath>
@@ -169,7 +169,6 @@ void setSettings(ParamTable &table, const RenderOptions &o)
         table.setPopup(8, choice(o.mag, "--mag", filters));
     if (!o.min.empty())
         table.setPopup(9, choice(o.min, "--min", filters));
-    table.setCheckbox(3, o.debug);
 }
 
 void setComposition(Composition &comp, ParamTable &table, const RenderOptions &o)
@@ -254,11 +253,30 @@ std::string frameName(const std::string &pattern, long frame)
     return pattern.substr(0, start) + digits + (end == std::string::npos ? "" : pattern.substr(end));
 }
 
-void printDebugLog(std::size_t from)
+// Ticks "Debug" as the user does: PF_Cmd_USER_CHANGED_PARAM, and the plug-in
+// opens its log window in the host's script engine.
+void tickDebug(Effect &effect, ParamTable &table)
 {
-    std::vector<std::string> scripts = host().scripts();
-    for (std::size_t i = from; i < scripts.size(); ++i)
-        std::printf("debug log: %s\n", scripts[i].c_str());
+    installScriptEngine();
+    table.setCheckbox(3, true);
+    std::vector<PF_ParamDef *> params;
+    for (PF_ParamIndex i = 0; i < ParamTable::kParams; ++i)
+        params.push_back(&table.param(i));
+    PF_UserChangedParamExtra extra{3};
+    PF_InData in = makeInData();
+    table.wire(in);
+    CommandResult r = effect.command(PF_Cmd_USER_CHANGED_PARAM, &extra, params.data(), nullptr, &in);
+    if (r.err)
+        throw std::runtime_error("ticking Debug failed with error " + std::to_string(r.err) + ": " + r.message());
+}
+
+// The log window's lines as the user reads them, newest on top.
+void printDebugLog()
+{
+    std::vector<std::string> lines = scriptEngine().strings("typeof __QUORVEL_DEBUG === 'object' ? __QUORVEL_DEBUG.logs : []");
+    std::fprintf(stderr, "debug log (%zu entries, newest first):\n", lines.size());
+    for (const std::string &line : lines)
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 class Progress {
@@ -298,7 +316,6 @@ int renderAll(Effect &effect, ParamTable &table, Composition &comp, const Render
     }
     int status = 0;
     Progress progress(times.size());
-    std::size_t scriptsBefore = host().scripts().size();
     fx.renderFrames(times, o.threads, [&](std::size_t i, FrameResult &r) {
         std::string name = frameName(o.out, numbers[i]);
         if (r.err() || !r.output) {
@@ -315,7 +332,7 @@ int renderAll(Effect &effect, ParamTable &table, Composition &comp, const Render
     if (f.range && status == 0)
         std::printf("wrote %zu frames to %s\n", times.size(), o.out.c_str());
     if (o.debug)
-        printDebugLog(scriptsBefore);
+        printDebugLog();
     return status;
 }
 
@@ -344,10 +361,10 @@ int runRender(const RenderOptions &o)
                      setup.message().c_str());
         return 1;
     }
-    if (o.debug)  /* the log window as ticking "Debug" opens it */
-        static_cast<qv::GlobalData *>(*effect.globalData())->debugWindowOpened = 1;
     int status = 1;
     try {
+        if (o.debug)
+            tickDebug(effect, table);
         status = renderAll(effect, table, comp, o, f);
     } catch (const std::runtime_error &e) {
         std::fprintf(stderr, "qvhost render: %s\n", e.what());
@@ -384,7 +401,7 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--min", o->min, "linear|nearest");
     cmd->add_option("--project", o->project, "Render the instance saved in FILE");
     cmd->add_option("--save-project", o->saveProject, "Save the instance built from the options");
-    cmd->add_flag("--debug", o->debug, "Tick Debug and print what reaches the debug log");
+    cmd->add_flag("--debug", o->debug, "Tick Debug (the log window opens) and print the log to standard error");
     cmd->add_option("--threads", o->threads, "Render frames on N threads (default 1)");
     cmd->add_option("--out", o->out, "Output: .png (8 or 16 bits by --depth) or .exr (32-bit float)")->required();
     cmd->callback([o, &status] {

@@ -10,6 +10,7 @@ int main(int argc, char **argv)
     qvh::addRenderCommand(app, status);
     qvh::addParamsCommand(app, status);
     qvh::addProjectCommand(app, status);
+    qvh::addUiCommands(app, status);
     CLI11_PARSE(app, argc, argv);
     return status;
 }
