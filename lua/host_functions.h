@@ -36,9 +36,6 @@ extern const HostFunctionReg kHostFunctions[13];
 // The message a script stops with when the host cancels the render.
 extern const char kAbortMessage[];
 
-// Counts instructions on `L` and asks the host's abort callback every so many.
-void installAbortHook(lua_State *L);
-
 // Asks the host's abort callback now (long host-function loops) and stops the
 // script when it answers "stop". Cheap when nobody asks.
 void checkAbort(lua_State *L);

@@ -1,6 +1,7 @@
 #include "lua/lua_runtime.h"
 
 #include "embedded/hostFunctionPrelude.h"
+#include "lua/abort_watch.h"
 #include "lua/host_functions.h"
 #include "lua/runtime_context.h"
 
@@ -84,6 +85,7 @@ std::unique_ptr<LuaRuntime> LuaRuntime::create()
     lua_State *L = rt->state_;
     attachRuntimeContext(L, nullptr);
     luaL_openlibs(L);
+    hookCoroutineCreation(L);
     loadAndCall(L, kInitialChunk);
     rt->context_ = new (std::nothrow) RuntimeContext;
     if (!rt->context_)
@@ -126,9 +128,10 @@ PF_Err LuaRuntime::run(const char *code)
     std::lock_guard<std::recursive_mutex> lock(luaLock());
     setGlobals(state_, context_->pcData);
     std::string chunk = std::string(packagePathChunk) + (code ? code : "");
-    installAbortHook(state_);
-    loadAndCall(state_, chunk.c_str());
-    lua_sethook(state_, nullptr, 0, 0);  /* close may still run finalizers */
+    {
+        AbortWatch watch(state_, context_->pcData);
+        loadAndCall(state_, chunk.c_str());
+    }
     if (std::exception_ptr fault = context_->hostFault) {
         context_->hostFault = nullptr;
         std::rethrow_exception(fault);  /* the command ends with the host's error */

@@ -248,7 +248,7 @@ TEST_F(AbortTest, CoroutinesStopToo)
 TEST_F(AbortTest, ScriptsThatEndAreUntouched)
 {
     abortAfter = 1000000;
-    EXPECT_EQ(run("local s = 0 for i = 1, 2000000 do s = s + i end return s"), "2000001000000");
+    EXPECT_EQ(run("local t = os.clock() while os.clock() - t < 0.05 do end return 'done'"), "done");
     EXPECT_EQ(lastResult_, PF_Err_NONE);
     EXPECT_GT(abortAsks, 0);
 }

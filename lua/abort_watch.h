@@ -1,0 +1,37 @@
+// Asks the host's abort callback while a script runs (see abort_hook.cpp).
+#pragma once
+
+#include "host/render_context.h"
+
+#include <lua.hpp>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace qv {
+
+// For the length of one run: a watchdog that makes the script ask the host
+// every few milliseconds. No thread when the host gave no abort callback.
+class AbortWatch {
+public:
+    AbortWatch(lua_State *L, const PCData &pc);
+    ~AbortWatch();  /* stops the watchdog and removes every hook from L */
+    AbortWatch(const AbortWatch &) = delete;
+    AbortWatch &operator=(const AbortWatch &) = delete;
+
+private:
+    void watch();
+
+    lua_State *L_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Gives coroutines made from now on a standing count hook that asks the host.
+void hookCoroutineCreation(lua_State *L);
+
+} // namespace qv
