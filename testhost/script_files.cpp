@@ -13,6 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
+// Duktape raises script errors with longjmp, which skips C++ destructors: each
+// native checks all its arguments before it makes any C++ object.
 namespace qvh {
 namespace {
 
@@ -49,7 +51,8 @@ const char *openMode(const std::string &mode)
 duk_ret_t fsOpen(duk_context *ctx)
 {
     static int next = 1;
-    FILE *f = std::fopen(pathArg(ctx, 0).c_str(), openMode(duk_require_string(ctx, 1)));
+    const char *mode = openMode(duk_require_string(ctx, 1));
+    FILE *f = std::fopen(pathArg(ctx, 0).c_str(), mode);
     if (!f) {
         duk_push_int(ctx, -1);
         return 1;
@@ -61,8 +64,9 @@ duk_ret_t fsOpen(duk_context *ctx)
 
 duk_ret_t fsRead(duk_context *ctx)
 {
+    FILE *f = fileArg(ctx, 0);
     std::string text;
-    if (FILE *f = fileArg(ctx, 0)) {
+    if (f) {
         char buffer[65536];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
             text.append(buffer, n);
@@ -73,9 +77,9 @@ duk_ret_t fsRead(duk_context *ctx)
 
 duk_ret_t fsWrite(duk_context *ctx)
 {
+    FILE *f = fileArg(ctx, 0);
     duk_require_string(ctx, 1);
     std::string text = takeText(ctx, 1);
-    FILE *f = fileArg(ctx, 0);
     duk_push_boolean(ctx, f && std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0);
     return 1;
 }
@@ -113,12 +117,12 @@ duk_ret_t fsMkdir(duk_context *ctx)
 // The names in a folder matching a wildcard, sorted; null without the folder.
 duk_ret_t fsList(duk_context *ctx)
 {
+    const char *mask = duk_require_string(ctx, 1);
     DIR *dir = ::opendir(pathArg(ctx, 0).c_str());
     if (!dir) {
         duk_push_null(ctx);
         return 1;
     }
-    const char *mask = duk_require_string(ctx, 1);
     std::vector<std::string> names;
     while (dirent *e = ::readdir(dir))
         if (std::string(e->d_name) != "." && std::string(e->d_name) != ".." && ::fnmatch(mask, e->d_name, 0) == 0)

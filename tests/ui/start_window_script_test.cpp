@@ -1,4 +1,5 @@
 // The about text and the start window's script, run in the simulator's engine.
+#include "common/host_fixture.h"
 #include "support/text.h"
 #include "testhost/script_engine.h"
 #include "ui/about.h"
@@ -86,6 +87,20 @@ TEST_F(StartWindowScriptTest, WithoutTheLogoTheTextComesAsAnAlert)
     show();
     EXPECT_EQ(qvh::scriptEngine().alerts(), std::vector<std::string>{qv::BuildAboutText()});
     EXPECT_EQ(evaluate("_Quorvel_window_"), "null");
+}
+
+using AboutCommandTest = HostTest;
+
+TEST_F(AboutCommandTest, ShowsTheTextAndAnswersZeroWhateverTheScriptDoes)
+{
+    qvh::installScriptEngine();
+    ASSERT_EQ(effect().globalSetup().err, PF_Err_NONE);
+    qvh::CommandResult r = effect().command(PF_Cmd_ABOUT);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.message(), "");
+    EXPECT_EQ(qvh::scriptEngine().alerts(), std::vector<std::string>{qv::BuildAboutText()});  /* no logo here */
+    qvh::host().faults.failFunction("AEGP_ExecuteScript", A_Err_GENERIC);
+    EXPECT_EQ(effect().command(PF_Cmd_ABOUT).err, PF_Err_NONE);
 }
 
 } // namespace
