@@ -8,6 +8,9 @@
 
 namespace qv {
 
+// The host's application id for Premiere Pro ('PrMr'), which gets less.
+constexpr A_long kPremiereApplId = 0x50724D72;
+
 constexpr std::size_t kPluginFolderCapacity = 4096;
 constexpr std::size_t kGlobalDataHandleSize = 4112;
 

@@ -15,7 +15,6 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kMaxAppPathUnits = 4045;
-constexpr A_long kPremiereApplId = 0x50724D72;  /* 'PrMr' */
 
 const char kOptionsMessage[] =
     "This is a beta version.\nThe release version of Quorvel is not published. \n"

@@ -16,8 +16,6 @@
 namespace qv {
 namespace {
 
-constexpr A_long kPremiereApplId = 0x50724D72;  /* 'PrMr' */
-
 // Copies `text` into the return message, cut at a character boundary.
 void setReturnMessage(PF_OutData *out_data, const std::string &text)
 {

@@ -139,7 +139,7 @@ TEST_F(UserChangedParamTest, AHostThatGivesNoResultOrFailsKeepsTheCode)
 
 TEST_F(UserChangedParamTest, PremiereGetsOnlyAMessage)
 {
-    qvh::host().applId = 0x50724D72;
+    qvh::host().applId = qv::kPremiereApplId;
     qvh::CommandResult r = edit(kOk);
     EXPECT_EQ(r.message(), "Premiere Pro is not supported yet.");
     EXPECT_TRUE(qvh::host().scripts().empty());
