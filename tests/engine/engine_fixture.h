@@ -140,13 +140,14 @@ inline std::string drain(qv::GLSLCore &engine)
 }
 
 class EngineTest : public ::testing::Test {
-protected:
+public:
     static qv::GLSLCore &engine()
     {
         static qv::GLSLCore *shared = new qv::GLSLCore;  /* one window for the suite's tests */
         return *shared;
     }
 
+protected:
     void SetUp() override
     {
         qv::clearEngineFaults();
