@@ -1,0 +1,210 @@
+// Part 2.1's conversions between host pixels and engine floats: no GL.
+#include "engine/pixel_convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// A host buffer of one depth with padded rows; rowbytes may be negative
+// (bottom-up memory), as the signed addressing allows.
+template <typename T>
+struct Buffer {
+    Buffer(int width, int height, int padding = 8, bool bottomUp = false)
+        : stride(width * 4 * static_cast<int>(sizeof(T)) + padding),
+          bytes(static_cast<size_t>(stride) * height, 0xAB)
+    {
+        world.width = width;
+        world.height = height;
+        world.rowbytes = bottomUp ? -stride : stride;
+        char *first = reinterpret_cast<char *>(bytes.data()) + (bottomUp ? stride * (height - 1) : 0);
+        world.data = reinterpret_cast<PF_PixelPtr>(first);
+    }
+    T *pixel(int x, int y)
+    {
+        return reinterpret_cast<T *>(reinterpret_cast<char *>(world.data) +
+                                     static_cast<ptrdiff_t>(world.rowbytes) * y) + 4 * x;
+    }
+    void set(int x, int y, T a, T r, T g, T b)
+    {
+        T *p = pixel(x, y);
+        p[0] = a, p[1] = r, p[2] = g, p[3] = b;
+    }
+    int stride;
+    std::vector<unsigned char> bytes;
+    PF_EffectWorld world{};
+};
+
+// Writes one float pixel into a 1 x 1 target and returns the host pixel.
+template <typename T>
+std::vector<double> writeOne(int depth, float r, float g, float b, float a)
+{
+    Buffer<T> out(1, 1);
+    const float readback[4] = {r, g, b, a};
+    qv::convertTileToHost(readback, 1, qv::TileTarget{&out.world, depth, 1, 1}, 0, 1, 0, 1);
+    T *p = out.pixel(0, 0);
+    return {static_cast<double>(p[0]), static_cast<double>(p[1]), static_cast<double>(p[2]),
+            static_cast<double>(p[3])};
+}
+
+template <typename T>
+std::vector<float> readOne(int depth, T a, T r, T g, T b)
+{
+    Buffer<T> in(1, 1);
+    in.set(0, 0, a, r, g, b);
+    std::vector<float> out(4);
+    qv::convertHostToFloat(in.world, depth, 1, 1, out.data());
+    return out;
+}
+
+TEST(PixelConvert, EightBitFullScaleAndTruncation)
+{
+    EXPECT_EQ(readOne<uint8_t>(8, 255, 255, 0, 128), (std::vector<float>{1.0f, 0.0f, 128 / 255.0f, 1.0f}));
+    EXPECT_EQ(writeOne<uint8_t>(8, 1.0f, 0.999f, 0.5f, 1.0f), (std::vector<double>{255, 255, 254, 127}));
+}
+
+TEST(PixelConvert, EveryEightBitValueSurvivesTheRoundTrip)
+{
+    for (int v = 0; v < 256; ++v) {
+        std::vector<float> f = readOne<uint8_t>(8, 255, static_cast<uint8_t>(v), 0, 0);
+        EXPECT_EQ(f[0], static_cast<float>(v) / 255.0f);
+        EXPECT_EQ(writeOne<uint8_t>(8, f[0], 0, 0, 1)[1], v) << v;
+    }
+}
+
+TEST(PixelConvert, EverySixteenBitValueSurvivesTheRoundTrip)
+{
+    for (int v = 0; v <= 32768; ++v) {
+        std::vector<float> f = readOne<uint16_t>(16, 0, static_cast<uint16_t>(v), 0, 0);
+        ASSERT_EQ(f[0], static_cast<float>(v) * 3.0517578e-5f);
+        ASSERT_EQ(writeOne<uint16_t>(16, f[0], 0, 0, 1)[1], v) << v;
+    }
+}
+
+TEST(PixelConvert, SixteenBitFullScaleIs32768)
+{
+    EXPECT_EQ(readOne<uint16_t>(16, 32768, 32768, 16384, 0)[3], 1.0f);
+    EXPECT_EQ(readOne<uint16_t>(16, 32768, 32768, 16384, 0)[1], 0.5f);
+    EXPECT_EQ(writeOne<uint16_t>(16, 1.0f, 1.2f, -0.5f, 1.0f), (std::vector<double>{32768, 32768, 32768, 0}));
+}
+
+TEST(PixelConvert, FloatColourIsUnclampedAlphaIsClamped)
+{
+    EXPECT_EQ(writeOne<float>(32, -0.5f, 3.0f, 0.25f, 1.5f), (std::vector<double>{1.0, -0.5, 3.0, 0.25}));
+    EXPECT_EQ(writeOne<float>(32, 0, 0, 0, -0.2f)[0], 0.0);
+    EXPECT_EQ(readOne<float>(32, 2.0f, -1.0f, 5.0f, 0.5f), (std::vector<float>{-1.0f, 5.0f, 0.5f, 2.0f}));
+}
+
+TEST(PixelConvert, NaNIsZeroInIntegerBuffersAndStaysInFloat)
+{
+    EXPECT_EQ(writeOne<uint8_t>(8, kNaN, kInf, -kInf, kNaN), (std::vector<double>{0, 0, 255, 0}));
+    EXPECT_EQ(writeOne<uint16_t>(16, kNaN, kInf, -kInf, kInf), (std::vector<double>{32768, 0, 32768, 0}));
+    std::vector<double> f = writeOne<float>(32, kNaN, kInf, -kInf, kNaN);
+    EXPECT_TRUE(std::isnan(f[0])) << "alpha";
+    EXPECT_TRUE(std::isnan(f[1]));
+    EXPECT_EQ(f[2], kInf);
+    EXPECT_EQ(f[3], -kInf);
+    EXPECT_EQ(writeOne<float>(32, 0, 0, 0, kInf)[0], 1.0);
+}
+
+TEST(PixelConvert, LowestUsedHostRowBecomesFloatRowZero)
+{
+    Buffer<uint8_t> in(3, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x)
+            in.set(x, y, 255, static_cast<uint8_t>(x), static_cast<uint8_t>(y), 0);
+    std::vector<float> out(2 * 3 * 4);  /* top-left 2 x 3 region */
+    qv::convertHostToFloat(in.world, 8, 2, 3, out.data());
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 2; ++c) {
+            EXPECT_EQ(out[(r * 2 + c) * 4 + 0], c / 255.0f);
+            EXPECT_EQ(out[(r * 2 + c) * 4 + 1], (2 - r) / 255.0f) << "row " << r;
+        }
+}
+
+TEST(PixelConvert, NegativeRowbytesAddressesRowsUpwards)
+{
+    Buffer<uint16_t> in(2, 3, 16, true);
+    for (int y = 0; y < 3; ++y)
+        in.set(0, y, 32768, static_cast<uint16_t>(1000 * y), 0, 0);
+    std::vector<float> out(2 * 3 * 4);
+    qv::convertHostToFloat(in.world, 16, 2, 3, out.data());
+    EXPECT_EQ(out[0], 2000 * 3.0517578e-5f);  /* float row 0 is host row 2 */
+    EXPECT_EQ(out[2 * 2 * 4], 0.0f);
+}
+
+TEST(PixelConvert, UnknownDepthReadsZeros)
+{
+    EXPECT_EQ(readOne<uint8_t>(12, 255, 255, 255, 255), (std::vector<float>{0, 0, 0, 0}));
+}
+
+TEST(PixelConvert, UnknownDepthWritesNothing)
+{
+    Buffer<uint8_t> out(1, 1);
+    std::vector<unsigned char> before = out.bytes;
+    const float readback[4] = {1, 1, 1, 1};
+    qv::convertTileToHost(readback, 1, qv::TileTarget{&out.world, 24, 1, 1}, 0, 1, 0, 1);
+    EXPECT_EQ(out.bytes, before);
+}
+
+// A 4 x 3 read-back (fboWidth 4) holding frame pixels from (x0, y0) = (2, 1),
+// written into a 5 x 3 target: frame row y goes to host row 2 - y, columns
+// past the target and rows past the frame are skipped, padding is untouched.
+TEST(PixelConvert, TileLandsAtItsFramePosition)
+{
+    Buffer<float> out(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            out.set(x, y, -1, -1, -1, -1);
+    std::vector<float> readback(4 * 3 * 4);
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 4; ++i) {
+            float *p = &readback[(j * 4 + i) * 4];
+            p[0] = static_cast<float>(2 + i);  /* frame x */
+            p[1] = static_cast<float>(1 + j);  /* frame y */
+            p[2] = 0;
+            p[3] = 1;
+        }
+    std::vector<unsigned char> padding(out.bytes.begin() + 80, out.bytes.begin() + out.stride);
+    qv::convertTileToHost(readback.data(), 4, qv::TileTarget{&out.world, 32, 5, 3}, 2, 6, 1, 4);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            int frameY = 2 - y;
+            bool written = x >= 2 && frameY >= 1;
+            EXPECT_EQ(out.pixel(x, y)[1], written ? x : -1) << x << "," << y;
+            EXPECT_EQ(out.pixel(x, y)[2], written ? frameY : -1) << x << "," << y;
+        }
+    EXPECT_EQ(std::vector<unsigned char>(out.bytes.begin() + 80, out.bytes.begin() + out.stride), padding);
+}
+
+TEST(PixelConvert, PixelsOutsideTheFrameSizeAreSkipped)
+{
+    Buffer<uint8_t> out(4, 4);
+    std::vector<unsigned char> before = out.bytes;
+    std::vector<float> readback(4 * 4 * 4, 1.0f);
+    /* frame limits 2 x 2: only frame rows 0..1 that map to host rows < 2 qualify */
+    qv::convertTileToHost(readback.data(), 4, qv::TileTarget{&out.world, 8, 2, 2}, 0, 4, 0, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            bool written = x < 2 && y < 2;  /* host rows 0, 1 are frame rows 3, 2 */
+            EXPECT_EQ(out.pixel(x, y)[0], written ? 255 : 0xAB) << x << "," << y;
+        }
+}
+
+TEST(PixelConvert, NullTargetMemoryWritesNothing)
+{
+    PF_EffectWorld world{};
+    world.width = world.height = 4;
+    float readback[4] = {1, 1, 1, 1};
+    qv::convertTileToHost(readback, 1, qv::TileTarget{&world, 8, 4, 4}, 0, 1, 0, 1);  /* no crash */
+    SUCCEED();
+}
+
+} // namespace
