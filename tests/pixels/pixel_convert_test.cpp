@@ -208,3 +208,60 @@ TEST(PixelConvert, NullTargetMemoryWritesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// Whole rows go through the wide loops and single pixels through the plain
+// ones: both must give the same bits for every kind of value.
+std::vector<float> awkwardFloats(size_t count)
+{
+    const float specials[] = {kNaN, kInf, -kInf, 0.0f, -0.0f, 1.0f, 0.999f, 0.5f, 1.2f, -0.5f,
+                              1.0f / 255, 254.5f / 255, 32767.5f / 32768, 1e-30f, 3e38f};
+    std::vector<float> values(count);
+    for (size_t i = 0; i < count; ++i)
+        values[i] = i % 3 == 0 ? specials[(i / 3) % (sizeof specials / sizeof *specials)]
+                               : static_cast<float>((i * 7919) % 2001) / 1500.0f - 0.2f;
+    return values;
+}
+
+template <typename T>
+void expectWideRowsMatchSinglePixels(int depth)
+{
+    constexpr int kWidth = 1003;  /* not a multiple of the lane count */
+    std::vector<float> readback = awkwardFloats(kWidth * 4);
+    Buffer<T> wide(kWidth, 1), single(kWidth, 1);
+    qv::convertTileToHost(readback.data(), kWidth, qv::TileTarget{&wide.world, depth, kWidth, 1}, 0, kWidth, 0, 1);
+    for (int x = 0; x < kWidth; ++x)
+        qv::convertTileToHost(readback.data() + 4 * x, 1, qv::TileTarget{&single.world, depth, kWidth, 1},
+                              x, x + 1, 0, 1);
+    ASSERT_EQ(wide.bytes, single.bytes) << "writeTile at " << depth << " bits";
+
+    std::vector<float> back(kWidth * 4), backSingle(kWidth * 4);
+    qv::convertHostToFloat(wide.world, depth, kWidth, 1, back.data());
+    for (int x = 0; x < kWidth; ++x) {
+        PF_EffectWorld one = wide.world;
+        one.data = reinterpret_cast<PF_PixelPtr>(wide.pixel(x, 0));
+        qv::convertHostToFloat(one, depth, 1, 1, backSingle.data() + 4 * x);
+    }
+    ASSERT_EQ(std::memcmp(back.data(), backSingle.data(), back.size() * sizeof(float)), 0)
+        << "copyToBuffer at " << depth << " bits";
+}
+
+TEST(PixelConvert, WideRowsMatchSinglePixelsAt8Bits) { expectWideRowsMatchSinglePixels<uint8_t>(8); }
+TEST(PixelConvert, WideRowsMatchSinglePixelsAt16Bits) { expectWideRowsMatchSinglePixels<uint16_t>(16); }
+TEST(PixelConvert, WideRowsMatchSinglePixelsAt32Bits) { expectWideRowsMatchSinglePixels<float>(32); }
+
+TEST(PixelConvert, WideRowsFollowTheRules)
+{
+    std::vector<float> readback = awkwardFloats(64 * 4);
+    Buffer<uint16_t> out(64, 1);
+    qv::convertTileToHost(readback.data(), 64, qv::TileTarget{&out.world, 16, 64, 1}, 0, 64, 0, 1);
+    for (int x = 0; x < 64; ++x)
+        for (int c = 0; c < 4; ++c) {
+            float v = readback[4 * x + (c + 3) % 4];  /* host ARGB from float RGBA */
+            float clamped = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+            EXPECT_EQ(out.pixel(x, 0)[c], static_cast<int>(clamped * 32768.0f)) << x << "," << c;
+        }
+}
+
+} // namespace
