@@ -23,6 +23,7 @@ GLSLCore::GLSLCore()
     initialised = false;
     ensureGlfw();
     initContext();
+    releaseCurrent();
     if (!engineFault(EngineFault::OutBufferLayerAlloc))
         outBufferLayer = static_cast<PF_EffectWorld *>(std::calloc(1, sizeof(PF_EffectWorld)));
     if (!outBufferLayer)
@@ -75,6 +76,15 @@ void GLSLCore::makeCurrent()
         glfwMakeContextCurrent(window);
     if (!glFunctionsLoaded())  /* a failed load elsewhere left the pointers unusable */
         loadGlFunctions(true);
+}
+
+// Leaves no context current on this thread between operations: a context
+// still current on a render thread when the global shutdown terminates GLFW
+// could not be freed (Mesa keeps it, Windows refuses to delete it).
+void GLSLCore::releaseCurrent()
+{
+    if (glfwSession() && glfwGetCurrentContext())
+        glfwMakeContextCurrent(nullptr);
 }
 
 int GLSLCore::initContext()

@@ -74,6 +74,7 @@ private:
     void releaseContext();
     void forgetStaleContext();
     void makeCurrent();
+    void releaseCurrent();
     void buildTiles();
     void drawTiles();
     void releaseGeometry();

@@ -73,6 +73,7 @@ int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
     if (!initialised) {
         ensureGlfw();
         initContext();
+        releaseCurrent();
         if (!initialised)
             return -1;
     }
@@ -109,6 +110,7 @@ int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
 
     glBindTexture(GL_TEXTURE_2D, 0);
     releasePassObjects();
+    releaseCurrent();
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/engine_faults.h"
 #include "engine/glsl_core.h"
 #include "host/render_context.h"
+#include "common/keep_libraries.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,11 @@ class EngineTest : public ::testing::Test {
 public:
     static qv::GLSLCore &engine()
     {
-        static qv::GLSLCore *shared = new qv::GLSLCore;  /* one window for the suite's tests */
+        static qv::GLSLCore *shared = [] {  /* one window for the suite's tests */
+            qv::GLSLCore *engine = new qv::GLSLCore;
+            keepLoadedLibraries();
+            return engine;
+        }();
         return *shared;
     }
 

@@ -74,6 +74,19 @@ TEST_F(LifecycleTest, LaterRendersReuseTheWindow)
     EXPECT_EQ(engineWindowCount(), windows);
 }
 
+// So that a global shutdown while render threads live can free every context.
+TEST_F(LifecycleTest, NoContextStaysCurrentBetweenOperations)
+{
+    qv::GLSLCore engine;
+    EXPECT_EQ(glfwGetCurrentContext(), nullptr);
+    EXPECT_TRUE(rendersSliders(engine, 0.5, 0.5));
+    EXPECT_EQ(glfwGetCurrentContext(), nullptr);
+    Frame frame(4, 4, 8);
+    engine.render("broken", &frame.ctx, true);
+    drain(engine);
+    EXPECT_EQ(glfwGetCurrentContext(), nullptr);
+}
+
 TEST_F(LifecycleTest, PopErrorOnEmptyQueueGivesEmptyText)
 {
     qv::GLSLCore engine;

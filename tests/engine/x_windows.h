@@ -34,7 +34,12 @@ inline bool ownEngineWindow(Display *display, Window window, Atom pidAtom)
 
 inline int engineWindowCount()
 {
-    Display *display = XOpenDisplay(nullptr);
+    Display *display = nullptr;
+    for (int attempt = 0; attempt < 50 && !display; ++attempt) {  /* a busy server may refuse one */
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            usleep(20000);
+    }
     if (!display)
         return -1;
     Window root, parent, *children = nullptr;
