@@ -37,6 +37,7 @@ struct RenderOptions {
     double fps = 24.0;
     int threads = 1;
     bool debug = false;
+    double abortAfter = -1;  // seconds; negative: the host never asks to stop
 };
 
 double number(const std::string &text, const std::string &what)
@@ -316,6 +317,8 @@ int renderAll(Effect &effect, ParamTable &table, Composition &comp, const Render
     }
     int status = 0;
     Progress progress(times.size());
+    if (o.abortAfter >= 0)
+        abortAfter(o.abortAfter);  /* counted from the first frame's start */
     fx.renderFrames(times, o.threads, [&](std::size_t i, FrameResult &r) {
         std::string name = frameName(o.out, numbers[i]);
         if (r.err() || !r.output) {
@@ -403,6 +406,7 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--save-project", o->saveProject, "Save the instance built from the options");
     cmd->add_flag("--debug", o->debug, "Tick Debug (the log window opens) and print the log to standard error");
     cmd->add_option("--threads", o->threads, "Render frames on N threads (default 1)");
+    cmd->add_option("--abort-after", o->abortAfter, "SECONDS: the host asks the render to stop after that time");
     cmd->add_option("--out", o->out, "Output: .png (8 or 16 bits by --depth) or .exr (32-bit float)")->required();
     cmd->callback([o, &status] {
         try {

@@ -57,6 +57,7 @@ void Host::reset()
 {
     faults.clear();
     suites.resetCounts();
+    resetAbort();
     std::lock_guard<std::mutex> lock(mutex);
     appPath = u"/opt/Tessmar Host/Support Files";
     applId = 0x46585443;
@@ -105,6 +106,7 @@ PF_InData makeInData()
     in.downsample_x = {1, 1};
     in.downsample_y = {1, 1};
     in.pica_basicP = host().suites.basicSuite();
+    in.inter.abort = abortCallback;
     return in;
 }
 

@@ -59,6 +59,13 @@ Host &host();
 int (*ansiSuiteSprintf())(A_char *, const A_char *, ...);
 A_char *(*ansiSuiteStrcpy())(A_char *, const A_char *);
 
+// The abort callback (abort.cpp): answers PF_Interrupt_CANCEL once `seconds`
+// from the call to abortAfter have passed; resetAbort makes it never answer so.
+PF_Err abortCallback(PF_ProgPtr effect_ref);
+void abortAfter(double seconds);
+void resetAbort();
+int abortAsks();  // calls since the last reset
+
 // Builds a PF_InData wired to the simulator's callbacks, for one command.
 PF_InData makeInData();
 
