@@ -29,3 +29,24 @@ static void BM_LuaRuntimeEmptyScript(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LuaRuntimeEmptyScript)->Unit(benchmark::kMicrosecond);
+
+static PF_Err neverAbort(PF_ProgPtr)
+{
+    return PF_Err_NONE;
+}
+
+// The same with the host's abort callback given: the run starts and joins the
+// watchdog thread.
+static void BM_LuaRuntimeEmptyScriptAbortWatched(benchmark::State &state)
+{
+    for (auto _ : state) {
+        auto runtime = qv::LuaRuntime::create();
+        runtime->registerHostFunctions();
+        runtime->context()->pluginFolder = "";
+        runtime->context()->abortCheck = neverAbort;
+        runtime->run("");
+        benchmark::DoNotOptimize(runtime->takeMessage());
+        runtime->close();
+    }
+}
+BENCHMARK(BM_LuaRuntimeEmptyScriptAbortWatched)->Unit(benchmark::kMicrosecond);
