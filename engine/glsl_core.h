@@ -75,6 +75,9 @@ private:
     void forgetStaleContext();
     void makeCurrent();
     void releaseCurrent();
+    bool readyFor(const PCData *pcData);
+    void loadTexture(int unit, const PF_EffectWorld *source, float *layerResolution);
+    void runStages();
     void buildTiles();
     void drawTiles();
     void releaseGeometry();

@@ -68,6 +68,24 @@ void putVertex(float *&out, float x, float y, float u, float v)
 int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
 {
     Lock lock(engineMutex());
+    if (!readyFor(pcData))
+        return -1;
+    ctx = pcData;
+    passErrorMark = errorQueue.size();  /* messages left from initialisation do not stop the pass */
+    fragmentSource = wrap ? makeFragmentSource(code, 330) : code;
+    makeCurrent();
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    runStages();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    releasePassObjects();
+    releaseCurrent();
+    return 0;
+}
+
+// Steps 1 to 3 of render: a context (made again if need be) and a usable
+// render context, or the reason queued.
+bool GLSLCore::readyFor(const PCData *pcData)
+{
     if (initialised && glfwGeneration != glfwSession())
         forgetStaleContext();  /* GLFW was terminated and destroyed our window */
     if (!initialised) {
@@ -75,24 +93,25 @@ int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
         initContext();
         releaseCurrent();
         if (!initialised)
-            return -1;
+            return false;
     }
     if (!pcData) {
         queueError("QUORVEL_INNER_ERROR::\nUser data lost while rendering.");
-        return -1;
+        return false;
     }
     if (pcData->useOutputAsInput && !outBufferLayer) {
         queueError("QUORVEL_INNER_ERROR::\nOutput buffer crashed.");
-        return -1;
+        return false;
     }
+    return true;
+}
+
+// Compile, geometry, parameters and tiles, each only while the pass has
+// queued no message.
+void GLSLCore::runStages()
+{
     if (timings)
         *timings = PassTimings();
-    ctx = pcData;
-    passErrorMark = errorQueue.size();  /* messages left from initialisation do not stop the pass */
-    fragmentSource = wrap ? makeFragmentSource(code, 330) : code;
-    makeCurrent();
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-
     Clock::time_point start = Clock::now();
     compileProgram();
     if (timings)
@@ -107,11 +126,6 @@ int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
     }
     if (!passFailed())
         drawTiles();
-
-    glBindTexture(GL_TEXTURE_2D, 0);
-    releasePassObjects();
-    releaseCurrent();
-    return 0;
 }
 
 bool GLSLCore::passFailed() const

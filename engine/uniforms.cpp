@@ -114,6 +114,28 @@ uint64_t stagingRequest(const PCData &ctx, PF_EffectWorld *const sources[])
 
 } // namespace
 
+// Step 7 for one unit: the source converted into the staging buffer and
+// defined as the unit's texture, clipped to the frame.
+void GLSLCore::loadTexture(int unit, const PF_EffectWorld *source, float *layerResolution)
+{
+    Clock::time_point start = Clock::now();
+    copyToBuffer(source, stagingBuffer);
+    if (timings)
+        timings->convert += secondsSince(start);
+    int64_t texW = std::max<int64_t>(std::min<int64_t>(ctx->width, source->width), 0);
+    int64_t texH = std::max<int64_t>(std::min<int64_t>(ctx->height, source->height), 0);
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glGenTextures(1, &layerTextures[unit]);
+    glBindTexture(GL_TEXTURE_2D, layerTextures[unit]);
+    setSamplerState(*ctx);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(ctx->depth), static_cast<GLsizei>(texW),
+                 static_cast<GLsizei>(texH), 0, GL_RGBA, GL_FLOAT, stagingBuffer);
+    if (unit >= kFirstLayerUnit) {
+        layerResolution[(unit - kFirstLayerUnit) * 2] = static_cast<float>(texW);
+        layerResolution[(unit - kFirstLayerUnit) * 2 + 1] = static_cast<float>(texH);
+    }
+}
+
 void GLSLCore::loadParameters()
 {
     Lock lock(engineMutex());
@@ -138,26 +160,9 @@ void GLSLCore::loadParameters()
     float layerResolution[kBankSize * 2] = {};
     for (unsigned &name : layerTextures)
         name = 0;
-    for (int unit = 0; unit < kTextureUnits; ++unit) {
-        if (!sources[unit])
-            continue;
-        Clock::time_point start = Clock::now();
-        copyToBuffer(sources[unit], stagingBuffer);
-        if (timings)
-            timings->convert += secondsSince(start);
-        int64_t texW = std::max<int64_t>(std::min<int64_t>(ctx->width, sources[unit]->width), 0);
-        int64_t texH = std::max<int64_t>(std::min<int64_t>(ctx->height, sources[unit]->height), 0);
-        glActiveTexture(GL_TEXTURE0 + unit);
-        glGenTextures(1, &layerTextures[unit]);
-        glBindTexture(GL_TEXTURE_2D, layerTextures[unit]);
-        setSamplerState(*ctx);
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(ctx->depth), static_cast<GLsizei>(texW),
-                     static_cast<GLsizei>(texH), 0, GL_RGBA, GL_FLOAT, stagingBuffer);
-        if (unit >= kFirstLayerUnit) {
-            layerResolution[(unit - kFirstLayerUnit) * 2] = static_cast<float>(texW);
-            layerResolution[(unit - kFirstLayerUnit) * 2 + 1] = static_cast<float>(texH);
-        }
-    }
+    for (int unit = 0; unit < kTextureUnits; ++unit)
+        if (sources[unit])
+            loadTexture(unit, sources[unit], layerResolution);
 
     glUniform2fv(location(program, "layerResolution"), kBankSize, layerResolution);
     glUniform1i(location(program, "inLayer"), 0);
