@@ -1,0 +1,190 @@
+// qvhost render as people use it: the built tool, its options and its errors.
+#include "testhost/composition.h"
+#include "testhost/image_io.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string output;  // stdout and stderr together
+};
+
+class RenderCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char t[] = "/tmp/qv-cli-XXXXXX";
+        dir_ = ::mkdtemp(t);
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    std::string path(const std::string &name) const { return dir_ + "/" + name; }
+
+    void write(const std::string &name, const std::string &text) const
+    {
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+
+    ToolRun qvhost(const std::string &args) const
+    {
+        std::string command = std::string(QV_QVHOST_PATH) + " render " + args + " 2>&1";
+        ToolRun run{-1, ""};
+        FILE *p = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            run.output.append(buffer, n);
+        int status = ::pclose(p);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+
+    std::string dir_;
+};
+
+const char *kGradient = "void mainImage(out vec4 c, in vec2 p){ c = vec4(p / iResolution.xy, 0.0, 1.0); }";
+
+TEST_F(RenderCli, DefaultRenderIsA1080pPngOfTheTestPattern)
+{
+    ToolRun r = qvhost("--out " + path("a.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("wrote " + path("a.png") + " (1920x1080, 8 bits)"), std::string::npos) << r.output;
+    qvh::Image image = qvh::readImage(path("a.png"));
+    qvh::Image pattern = qvh::testPattern(1920, 1080);
+    ASSERT_EQ(image.width, 1920);
+    ASSERT_EQ(image.height, 1080);
+    for (int y : {0, 539, 540, 1079})
+        for (int x : {0, 700, 1919})
+            for (int c = 0; c < 4; ++c)
+                EXPECT_NEAR(image.pixel(x, y)[c], pattern.pixel(x, y)[c], 1.5 / 255) << x << "," << y;
+}
+
+TEST_F(RenderCli, ShadertoyGradientAtEachDepthAndFormat)
+{
+    write("g.glsl", kGradient);
+    const struct { const char *depth; const char *out; float tolerance; } rows[] = {
+        {"8", "g8.png", 1.0f / 255}, {"16", "g16.png", 2.0f / 32768}, {"32", "g32.exr", 1e-5f}, {"8", "g8.exr", 1.0f / 255}};
+    for (auto row : rows) {
+        ToolRun r = qvhost("--code " + path("g.glsl") + " --language shadertoy --size 320x200 --depth " + row.depth +
+                       " --out " + path(row.out));
+        ASSERT_EQ(r.status, 0) << r.output;
+        qvh::Image image = qvh::readImage(path(row.out));
+        ASSERT_EQ(image.width, 320);
+        EXPECT_NEAR(image.pixel(319, 0)[0], 319.5f / 320, row.tolerance) << row.out;
+        EXPECT_NEAR(image.pixel(0, 0)[1], 199.5f / 200, row.tolerance) << row.out;
+        EXPECT_EQ(image.pixel(10, 10)[3], 1.0f) << row.out;
+    }
+}
+
+TEST_F(RenderCli, ParameterOptionsReachTheShader)
+{
+    write("p.glsl",
+          "void main(){ outColor = vec4(slider[2], angle[1] / 360.0, checkbox[4] ? 1.0 : 0.0, 1.0)"
+          " + vec4(point[3] / 1000.0, point3d[5].z, 0.0) * float(uv.x < 0.0) + color[6] * float(uv.y > 0.5); }");
+    ToolRun r = qvhost("--code " + path("p.glsl") + " --size 8x8 --slider 2=0.25 --angle 1=90 --checkbox 4=1"
+                   " --point 3=100,200 --point3d 5=1,2,3 --color 6=0,0.5,0,1 --out " + path("p.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    qvh::Image image = qvh::readImage(path("p.png"));
+    const float *bottom = image.pixel(0, 7);
+    EXPECT_NEAR(bottom[0], 0.25f, 1.0f / 255);
+    EXPECT_NEAR(bottom[1], 0.25f, 1.0f / 255);
+    EXPECT_EQ(bottom[2], 1.0f);
+    const float *top = image.pixel(0, 0);
+    EXPECT_NEAR(top[1], 0.25f + 128 / 255.0f, 1.0f / 255);
+}
+
+TEST_F(RenderCli, LayersInputAndSamplers)
+{
+    qvh::Image red(4, 4), blue(16, 16);
+    for (int i = 0; i < 16; ++i)
+        red.rgba[i * 4] = red.rgba[i * 4 + 3] = 1;
+    for (int i = 0; i < 256; ++i)
+        blue.rgba[i * 4 + 2] = blue.rgba[i * 4 + 3] = 1;
+    qvh::writeImage(path("red.png"), red, 16);
+    qvh::writeImage(path("blue.exr"), blue, 8);
+    write("l.glsl", "void main(){ outColor = getColor(uv) * 0.5 + getColor(2, uv) * 0.5; }");
+    ToolRun r = qvhost("--code " + path("l.glsl") + " --input " + path("red.png") + " --layer 2=" + path("blue.exr") +
+                   " --mag nearest --min nearest --wrap-u clamp --wrap-v mirror --depth 32 --out " + path("l.exr"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    qvh::Image image = qvh::readImage(path("l.exr"));
+    ASSERT_EQ(image.width, 4);  /* the input's size */
+    EXPECT_FLOAT_EQ(image.pixel(1, 1)[0], 0.5f);
+    EXPECT_FLOAT_EQ(image.pixel(1, 1)[2], 0.5f);
+}
+
+TEST_F(RenderCli, FrameRangeOnTwoThreadsWritesNumberedFiles)
+{
+    write("t.glsl", "void main(){ outColor = vec4(fract(time), fps / 100.0, 0.0, 1.0); }");
+    ToolRun r = qvhost("--code " + path("t.glsl") + " --size 16x16 --frames 3-6 --fps 10 --threads 2 --out " +
+                   path("f-####.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("wrote 4 frames"), std::string::npos) << r.output;
+    for (int f = 3; f <= 6; ++f) {
+        qvh::Image image = qvh::readImage(path("f-000" + std::to_string(f) + ".png"));
+        EXPECT_NEAR(image.pixel(0, 0)[0], f / 10.0f, 1.0f / 255) << f;
+        EXPECT_NEAR(image.pixel(0, 0)[1], 0.1f, 1.0f / 255) << f;
+    }
+}
+
+TEST_F(RenderCli, DebugPrintsTheLogOfABrokenShader)
+{
+    write("bad.glsl", "void main(){ oops }");
+    ToolRun r = qvhost("--code " + path("bad.glsl") + " --size 8x8 --debug --out " + path("b.png"));
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::size_t fragment = r.output.find("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED");
+    ASSERT_NE(fragment, std::string::npos) << r.output;
+    EXPECT_LT(fragment, r.output.find("ERROR::SHADER::PROGRAM::LINKING_FAILED"));
+    ToolRun quiet = qvhost("--code " + path("bad.glsl") + " --size 8x8 --out " + path("b.png"));
+    EXPECT_EQ(quiet.output.find("ERROR::SHADER"), std::string::npos) << quiet.output;
+}
+
+TEST_F(RenderCli, BadInputGivesAClearErrorAndStatusTwo)
+{
+    write("c.glsl", "void main(){}");
+    const struct { std::string args, message; } rows[] = {
+        {"", "--out is required"},
+        {"--out " + path("x.jpg"), "unknown image type"},
+        {"--frames 1-3 --out " + path("x.png"), "needs an output name holding ####"},
+        {"--frames 5-3 --out " + path("x####.png"), "the last frame comes before the first"},
+        {"--time 1 --frames 1-2 --out " + path("x####.png"), "exclude each other"},
+        {"--time soon --out " + path("x.png"), "'soon' is not a number"},
+        {"--depth 12 --out " + path("x.png"), "--depth must be 8, 16 or 32"},
+        {"--size 0x10 --out " + path("x.png"), "expected WxH"},
+        {"--size big --out " + path("x.png"), "expected WxH"},
+        {"--slider 10=1 --out " + path("x.png"), "N must be 0 to 9"},
+        {"--slider 1 --out " + path("x.png"), "expected N=VALUE"},
+        {"--point 1=3 --out " + path("x.png"), "expected 2 numbers"},
+        {"--color 1=2,0,0 --out " + path("x.png"), "channels go from 0 to 1"},
+        {"--checkbox 1=yes --out " + path("x.png"), "must be 0 or 1"},
+        {"--language cobol --out " + path("x.png"), "is not one of glsl|shadertoy|lua"},
+        {"--wrap-u sideways --out " + path("x.png"), "is not one of repeat|mirror|clamp"},
+        {"--mag blurry --out " + path("x.png"), "is not one of linear|nearest"},
+        {"--input " + path("none.png") + " --out " + path("x.png"), "none.png: cannot open"},
+        {"--input " + path("c.glsl") + " --out " + path("x.png"), "not a PNG or OpenEXR file"},
+        {"--code " + path("none.glsl") + " --out " + path("x.png"), "cannot read the code file"},
+        {"--plugin " + path("none.aex") + " --out " + path("x.png"), "none"},
+        {"--threads 0 --out " + path("x.png"), "--threads must be 1 to 64"},
+    };
+    for (const auto &row : rows) {
+        ToolRun r = qvhost(row.args);
+        EXPECT_NE(r.status, 0) << row.args;
+        EXPECT_NE(r.output.find(row.message), std::string::npos) << row.args << "\n" << r.output;
+    }
+}
+
+TEST_F(RenderCli, UnwritableOutputFailsWithStatusOne)
+{
+    ToolRun r = qvhost("--size 4x4 --out " + path("no/such/dir/x.png"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("cannot open"), std::string::npos) << r.output;
+}
+
+} // namespace
