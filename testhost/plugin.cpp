@@ -28,10 +28,13 @@ std::string defaultPluginPath()
 
 // The GL driver libraries that the plug-in's contexts load stay mapped for the
 // process's life, as in a host that never unloads them: leak reports made
-// after the windowing library's shutdown can then still name them.
+// after the windowing library's shutdown can then still name them. The GLX
+// dispatcher stays with them: a driver kept past the dispatcher's unloading
+// offers no framebuffer configuration to the next one, so no window could be
+// made after a global setdown and a new global setup.
 static void keepGlDriversLoaded()
 {
-    static const char *const libraries[] = {"libGLX_mesa.so.0", "libglapi.so.0",
+    static const char *const libraries[] = {"libGLX.so.0", "libGL.so.1", "libGLX_mesa.so.0", "libglapi.so.0",
                                             "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
     for (const char *library : libraries)
         ::dlopen(library, RTLD_NOW | RTLD_NODELETE);  /* a missing one is no error */
