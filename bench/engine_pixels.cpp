@@ -1,4 +1,4 @@
-// Part 2.1's conversions over whole frames, beside a memcpy of the same
+// The conversions over whole frames, beside a memcpy of the same
 // float bytes (W x H x 16) in the same run: copyToBuffer (host to float, the
 // texture upload path) and writeTile (float to host, tile by tile from an
 // FBO-sized read-back as the render pass does).

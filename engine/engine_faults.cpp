@@ -8,7 +8,7 @@ namespace {
 std::atomic<unsigned> activeFaults{0};
 std::atomic<int> windowWidth{0};
 std::atomic<int> windowHeight{0};
-constexpr int kWindowSize = 1024;  // Part 2.2: the hidden window is 1024 x 1024
+constexpr int kWindowSize = 1024;  // the hidden window is 1024 x 1024
 } // namespace
 
 void setEngineFault(EngineFault fault, bool on)

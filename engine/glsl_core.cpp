@@ -1,4 +1,4 @@
-// Part 2.2: the engine object, its hidden window and context, the float
+// The engine object, its hidden window and context, the float
 // framebuffer and the error queue.
 #include "engine/glsl_core.h"
 

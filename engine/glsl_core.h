@@ -36,27 +36,27 @@ public:
     GLSLCore(const GLSLCore &) = delete;
     GLSLCore &operator=(const GLSLCore &) = delete;
 
-    // One pass (Part 2.5): 0 when it ran its course, -1 when it refused to start.
+    // One pass: 0 when it ran its course, -1 when it refused to start.
     int render(const std::string &code, PCData *pcData, bool wrap);
     bool hasError();
     std::string popError();  // oldest first; "" when empty
 
-    // Part 2.2
+    // Context and lifecycle
     int initContext();
     bool isInitialised() const { return initialised; }
     int fboWidthPixels() const { return fboWidth; }
     int fboHeightPixels() const { return fboHeight; }
     GLFWwindow *windowHandle() const { return window; }
 
-    // Part 2.3
+    // Shader assembly
     std::string makeFragmentSource(const std::string &code, int version);
     int compileProgram();
     const std::string &fragmentText() const { return fragmentSource; }
 
-    // Part 2.4
+    // Uniforms and textures
     void loadParameters();
 
-    // Part 2.1; they read the pass's context, set by render or setContext.
+    // Pixel conversion; they read the pass's context, set by render or setContext.
     void setContext(PCData *pcData) { ctx = pcData; }
     void copyToBuffer(const PF_EffectWorld *world, float *dest);
     void writeTile(const float *readback, int64_t x0, int64_t x1, int64_t y0, int64_t y1);
@@ -109,7 +109,7 @@ private:
     PassTimings *timings = nullptr;
 };
 
-// The thread's engines, one per calling site (Part 2.2), each made on first
+// The thread's engines, one per calling site, each made on first
 // use in the thread and destroyed when the thread ends.
 GLSLCore &driverEngine();
 GLSLCore &luaGlslEngine();

@@ -1,4 +1,4 @@
-// Part 2.1: the engine's side of pixel conversion, the staging buffer and
+// The engine's side of pixel conversion, the staging buffer and
 // outBufferLayer, its private copy of the output for passes that read it.
 #include "engine/glsl_core.h"
 

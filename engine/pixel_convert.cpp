@@ -15,7 +15,7 @@ namespace {
 
 constexpr float kInv16 = 3.0517578e-5f;  // 1/32768, exact in single precision
 
-// A pixel row's start, with rowbytes taken as signed (Part 2.1's addressing).
+// A pixel row's start, with rowbytes taken as signed (the host's addressing).
 inline char *rowStart(const PF_EffectWorld &world, int64_t row)
 {
     return reinterpret_cast<char *>(world.data) + static_cast<int64_t>(world.rowbytes) * row;

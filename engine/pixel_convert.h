@@ -1,4 +1,4 @@
-// Part 2.1's two pixel conversions as plain loops, free of GL and of the
+// The two pixel conversions as plain loops, free of GL and of the
 // engine object, so they can be tested and measured on their own. GLSLCore's
 // copyToBuffer and writeTile check their inputs and call these.
 #pragma once

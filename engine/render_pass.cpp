@@ -1,4 +1,4 @@
-// Part 2.5: one pass: compile, tiled geometry, parameters, then each tile
+// One pass: compile, tiled geometry, parameters, then each tile
 // drawn into the FBO, read back and written into the output.
 #include "engine/glsl_core.h"
 

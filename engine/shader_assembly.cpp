@@ -1,5 +1,5 @@
-// Part 2.3: the fragment source around the user's code, and the compile and
-// link of both shaders with the specified messages.
+// The fragment source around the user's code, and the compile and
+// link of both shaders with their fixed messages.
 #include "engine/glsl_core.h"
 
 #include "embedded/kFragmentPreludeText.h"

@@ -1,4 +1,4 @@
-// The thread-local engines of Part 2.2: one per calling site and thread,
+// The thread-local engines: one per calling site and thread,
 // made on first use and destroyed when the thread ends.
 #include "engine/glsl_core.h"
 

@@ -1,4 +1,4 @@
-// Part 2.4: the parameter bank, time and sizes as uniforms, and the input,
+// The parameter bank, time and sizes as uniforms, and the input,
 // output and layer buffers as textures with the pass's sampler state.
 #include "engine/glsl_core.h"
 

@@ -75,11 +75,11 @@ def header_text(props):
 
 def main():
     src, out_bin, out_rc, out_header = sys.argv[1:5]
-    spec = json.load(open(src))
-    blob = build(spec["properties"])
+    pipl = json.load(open(src))
+    blob = build(pipl["properties"])
     open(out_bin, "wb").write(blob)
-    open(out_rc, "w").write(rc_text(spec["resource_id"], blob))
-    open(out_header, "w").write(header_text(spec["properties"]))
+    open(out_rc, "w").write(rc_text(pipl["resource_id"], blob))
+    open(out_header, "w").write(header_text(pipl["properties"]))
 
 
 if __name__ == "__main__":

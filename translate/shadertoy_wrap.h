@@ -1,4 +1,4 @@
-// Part 4.1: the render-time wrapping of Shadertoy-dialect code. Pure text in,
+// The render-time wrapping of Shadertoy-dialect code. Pure text in,
 // text out; the engine then puts its version line and prelude in front.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Part 2.3: the exact shader texts, the assembled source, compile and link
+// The exact shader texts, the assembled source, compile and link
 // messages, and what odd code does.
 #include "engine_fixture.h"
 

@@ -1,4 +1,4 @@
-// Part 2.5 at the edges: empty, single-pixel and many-tile frames, smaller
+// The render pass at the edges: empty, single-pixel and many-tile frames, smaller
 // framebuffers, and NaN and infinite values on their way to the host.
 #include "engine_fixture.h"
 

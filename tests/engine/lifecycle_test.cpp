@@ -1,4 +1,4 @@
-// Part 2.2: the hidden window and context, the error queue, simulated
+// The hidden window and context, the error queue, simulated
 // failures of context set-up and allocation, thread-local engines on several
 // threads at once, and the global shutdown.
 #include "engine_fixture.h"

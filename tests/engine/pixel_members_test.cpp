@@ -1,4 +1,4 @@
-// Part 2.1 through the engine object: the null checks of copyToBuffer, the
+// Pixel conversion through the engine object: the null checks of copyToBuffer, the
 // region it takes from a buffer, and where writeTile writes.
 #include "engine_fixture.h"
 

@@ -1,4 +1,4 @@
-// Part 2.4: parameter uniforms, layer textures on their units, sampler
+// Parameter uniforms, layer textures on their units, sampler
 // state, layers larger and smaller than the output, and output-as-input.
 #include "engine_fixture.h"
 

@@ -1,4 +1,4 @@
-// Part 2.1's conversions between host pixels and engine floats: no GL.
+// The conversions between host pixels and engine floats: no GL.
 #include "engine/pixel_convert.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Part 4.1's render-time wrapping: pure text, no GL.
+// The render-time wrapping: pure text, no GL.
 #include "translate/shadertoy_wrap.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,7 @@ TEST(ShadertoyWrap, KeepsEveryByteOfTheCode)
 
 TEST(ShadertoyWrap, RewritesNothingInsideTheCode)
 {
-    std::string code = "vec3 r = iResolution; float t = iTime; // iChannel0 stays for Part 4.2\n";
+    std::string code = "vec3 r = iResolution; float t = iTime; // iChannel0 stays for the edit-time rewrite\n";
     std::string out = wrapped(code);
     EXPECT_EQ(out.substr(kHead.size(), code.size()), code);
 }
