@@ -39,7 +39,7 @@ PF_Err checkoutBuffers(PF_InData *in_data, PF_SmartRenderExtra *extra, RenderReq
     return err;
 }
 
-void fillContext(PCData *pc, const RenderRequest &request, short bitdepth, SuiteAccess &suites,
+void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, short bitdepth, SuiteAccess &suites,
                  const GlobalData *global)
 {
     pc->depth = bitdepth;
@@ -59,6 +59,8 @@ void fillContext(PCData *pc, const RenderRequest &request, short bitdepth, Suite
     pc->suites = &suites;
     pc->pluginFolder = global ? global->pluginFolder : "";
     pc->useOutputAsInput = 0;
+    pc->abortCheck = in_data->inter.abort;  /* lets a long Lua run stop when the host cancels */
+    pc->effectRef = in_data->effect_ref;
 }
 
 // One pass of the thread's driver engine; every queued message, oldest first,
@@ -104,7 +106,7 @@ PF_Err OnSmartRender(const CommandArgs &a)
     PF_Err err = checkoutBuffers(a.in_data, extra, request);
     if (err || !request->outputWorld)
         return err;
-    fillContext(pc, *request, extra->input->bitdepth, a.suites, global);
+    fillContext(pc, a.in_data, *request, extra->input->bitdepth, a.suites, global);
 
     std::optional<std::string> message;
     switch (static_cast<uint32_t>(request->language)) {
