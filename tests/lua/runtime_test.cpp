@@ -278,13 +278,4 @@ TEST_F(RuntimeTest, AHostsOwnExceptionIsHandedOnAfterTheScript)
     EXPECT_THROW(runtime_->run("qv.alert('x')"), std::runtime_error);
 }
 
-TEST_F(RuntimeTest, NoStateOutlivesClose)
-{
-    lua_State *L1 = L();
-    EXPECT_NE(L1, nullptr);
-    runtime_->close();
-    EXPECT_EQ(L(), nullptr);
-    runtime_.reset();
-}
-
 } // namespace

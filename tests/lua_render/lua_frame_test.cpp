@@ -3,6 +3,9 @@
 #include "host/suite_access.h"
 #include "render/render_fixture.h"
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
 
 class LuaFrameTest : public RenderTest {
@@ -98,6 +101,16 @@ TEST_F(LuaFrameTest, ScriptsThatEndAreNotCancelled)
     qvh::FrameResult r = renderLua("local t = os.clock() while os.clock() - t < 0.05 do end");
     EXPECT_EQ(r.err(), PF_Err_NONE);
     EXPECT_GT(qvh::abortAsks(), 0);
+}
+
+TEST_F(LuaFrameTest, TheStateIsClosedWhenTheRenderReturns)
+{
+    char pattern[] = "/tmp/qv-lua-gc-XXXXXX";
+    std::string marker = std::string(mkdtemp(pattern)) + "/closed";
+    renderLua("keep = setmetatable({}, {__gc = function() io.open('" + marker + "', 'w'):close() end})");
+    EXPECT_EQ(::access(marker.c_str(), F_OK), 0) << "the finalizer did not run: the state is still open";
+    std::remove(marker.c_str());
+    ::rmdir(marker.substr(0, marker.size() - 7).c_str());
 }
 
 TEST_F(LuaFrameTest, AMissingSuiteInsideTheScriptIsTheRenderError)
