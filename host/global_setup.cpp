@@ -97,6 +97,10 @@ PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data
     if (!handle)
         return PF_Err_OUT_OF_MEMORY;
     GlobalData *global = static_cast<GlobalData *>(PF_LOCK_HANDLE(handle));
+    if (!global) {  /* the host may refuse the lock: fail the setup rather than write through null */
+        PF_DISPOSE_HANDLE(handle);
+        return PF_Err_OUT_OF_MEMORY;
+    }
     std::memset(global, 0, kGlobalDataHandleSize);
 
     PF_Err err = PF_Err_NONE;

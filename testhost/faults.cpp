@@ -13,6 +13,7 @@ void Faults::removeSuite(const std::string &name)
 bool Faults::suiteMissing(const std::string &name) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    consulted_.suites.insert(name);
     return missingSuites_.count(name) != 0;
 }
 
@@ -31,6 +32,7 @@ void Faults::throwFrom(const std::string &name)
 int Faults::check(const std::string &name) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    consulted_.functions.insert(name);
     if (throwing_.count(name))
         throw std::runtime_error("injected fault in " + name);
     auto it = failing_.find(name);
@@ -60,12 +62,14 @@ static bool take(int &counter)
 bool Faults::takeHandleFailure()
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    ++consulted_.handleAllocations;
     return take(handleFailures_);
 }
 
 bool Faults::takeMemoryFailure()
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    ++consulted_.memoryAllocations;
     return take(memoryFailures_);
 }
 
@@ -76,6 +80,14 @@ void Faults::clear()
     failing_.clear();
     throwing_.clear();
     handleFailures_ = memoryFailures_ = 0;
+}
+
+Faults::Consulted Faults::takeConsulted()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Consulted taken = consulted_;
+    consulted_ = Consulted();
+    return taken;
 }
 
 } // namespace qvh

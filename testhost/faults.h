@@ -36,6 +36,18 @@ public:
 
     void clear();
 
+    // What the plug-in asked of the host since the last call: the suites it
+    // tried to acquire, the functions that consulted their faults, and how
+    // many handle / memory allocations it attempted. Lets tests inject faults
+    // only where a command reaches.
+    struct Consulted {
+        std::set<std::string> suites;
+        std::set<std::string> functions;
+        int handleAllocations = 0;
+        int memoryAllocations = 0;
+    };
+    Consulted takeConsulted();
+
 private:
     mutable std::mutex mutex_;
     std::set<std::string> missingSuites_;
@@ -43,6 +55,7 @@ private:
     std::set<std::string> throwing_;
     int handleFailures_ = 0;
     int memoryFailures_ = 0;
+    mutable Consulted consulted_;
 };
 
 } // namespace qvh
