@@ -277,6 +277,10 @@ TEST_F(SetupFaultTest, GlobalAndParamsSetup)
                     ADD_FAILURE() << "exception escaped to the host: " << e.what();
                 }
                 faults.clear();
+                if (stage == 0 && fault.name == std::string("suite ") + kPFEffectUISuite + " missing") {
+                    EXPECT_NE(o.err, PF_Err_NONE);
+                    EXPECT_EQ(o.message, "Not able to acquire AEFX Suite.");
+                }
                 params.reset();
                 if (fresh.globalData())
                     fresh.globalSetdown();
@@ -287,6 +291,7 @@ TEST_F(SetupFaultTest, GlobalAndParamsSetup)
             EXPECT_TRUE(qvh::host().misuse().empty()) << qvh::host().misuse().front();
         }
     }
+    EXPECT_GT(rows, 0);
     std::printf("[ matrix   ] %d rows\n", rows);
 }
 
