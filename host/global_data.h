@@ -4,6 +4,7 @@
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
+#include <shared_mutex>
 #include <string>
 
 namespace qv {
@@ -22,6 +23,11 @@ struct GlobalData {
 static_assert(sizeof(GlobalData) <= kGlobalDataHandleSize, "GlobalData outgrew its handle");
 
 class SuiteAccess;
+
+// Held shared by a render for as long as it uses the global data, and
+// exclusively by the global setdown: a setdown sent while another thread
+// renders waits for that render instead of freeing the data under it.
+std::shared_mutex &globalDataMutex();
 
 PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data);
 PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data);

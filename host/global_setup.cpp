@@ -9,6 +9,7 @@
 #include "support/user_folder.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace qv {
 
@@ -121,8 +122,15 @@ PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data
     return PF_Err_NONE;
 }
 
+std::shared_mutex &globalDataMutex()
+{
+    static std::shared_mutex *mutex = new std::shared_mutex;  /* outlives thread-exit destructors */
+    return *mutex;
+}
+
 PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data)
 {
+    std::unique_lock<std::shared_mutex> renders(globalDataMutex());  /* waits for running renders */
     if (!in_data->global_data)
         return PF_Err_NONE;
     handleSuite(suites)->host_dispose_handle(in_data->global_data);

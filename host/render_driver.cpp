@@ -92,6 +92,7 @@ std::string DebugLogScript(const std::string &message)
 PF_Err OnSmartRender(const CommandArgs &a)
 {
     PF_SmartRenderExtra *extra = static_cast<PF_SmartRenderExtra *>(a.extra);
+    std::shared_lock<std::shared_mutex> setdownWaits(globalDataMutex());  /* held past the unlock below */
     HandleLock globalLock(a.in_data, a.in_data->global_data);  /* for the whole render */
     const GlobalData *global = globalLock.as<GlobalData>();
     RenderRequest *request = static_cast<RenderRequest *>(extra->input->pre_render_data);
