@@ -1,5 +1,5 @@
-// Curtains of light drifting over a night sky. Slider 0 speeds the drift up
-// (0 keeps the default pace); render a range of frames to see it move.
+// Curtains of light drifting over a night sky; render a range of frames to
+// see it move.
 float hash(vec2 p)
 {
     return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453);
@@ -25,7 +25,7 @@ void mainImage(out vec4 fragColor, in vec2 fragCoord)
 {
     vec2 p = fragCoord / iResolution.xy;
     p.x *= iResolution.x / iResolution.y;
-    float t = iTime * (1.0 + slider[0]);
+    float t = iTime;
     vec3 sky = mix(vec3(0.01, 0.02, 0.06), vec3(0.05, 0.02, 0.12), p.y);
     vec3 light = curtain(p, t, 0.0) * vec3(0.1, 1.0, 0.5)
                + curtain(p, t * 1.3, 7.0) * vec3(0.5, 0.2, 1.0) * 0.7;

@@ -1,12 +1,15 @@
 // qvhost render: renders frames of the plug-in to image files, the way the
-// host renders a composition with the effect applied to its layer.
+// host renders a composition with the effect applied to its layer. The
+// options set the values of one effect instance, new or loaded from a
+// project, as the user sets them in the effect's controls.
+#include "host/param_indices.h"
 #include "testhost/cli.h"
+#include "testhost/cli_support.h"
 #include "testhost/composition.h"
-#include "testhost/effect.h"
 #include "testhost/host.h"
 #include "testhost/image_io.h"
-#include "testhost/param_table.h"
-#include "testhost/plugin.h"
+#include "testhost/instance.h"
+#include "testhost/project_file.h"
 #include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
 
@@ -116,33 +119,32 @@ std::string readText(const std::string &path)
     return text.str();
 }
 
-void setBank(ParamTable &table, const RenderOptions &o)
+void setBank(Instance &instance, const RenderOptions &o)
 {
+    using namespace qv;
     for (const std::string &s : o.sliders) {
         auto m = member(s, "--slider");
-        table.param(15 + m.first).u.fs_d.value = values(m.second, "--slider", 1, 1)[0];
+        instance.setFloat(kFirstSliderParam + m.first, values(m.second, "--slider", 1, 1)[0]);
     }
     for (const std::string &s : o.angles) {
         auto m = member(s, "--angle");
-        table.param(28 + m.first).u.ad.value = fixed(values(m.second, "--angle", 1, 1)[0]);
+        instance.setAngle(kFirstAngleParam + m.first, fixed(values(m.second, "--angle", 1, 1)[0]));
     }
     for (const std::string &s : o.checkboxes) {
         auto m = member(s, "--checkbox");
         if (m.second != "0" && m.second != "1")
             throw UsageError("--checkbox " + s + ": the value must be 0 or 1");
-        table.setCheckbox(67 + m.first, m.second == "1");
+        instance.setCheckbox(kFirstCheckboxParam + m.first, m.second == "1");
     }
     for (const std::string &s : o.points) {
         auto m = member(s, "--point");
         std::vector<double> v = values(m.second, "--point", 2, 2);
-        table.param(41 + m.first).u.td.x_value = fixed(v[0]);
-        table.param(41 + m.first).u.td.y_value = fixed(v[1]);
+        instance.setPoint(kFirstPointParam + m.first, fixed(v[0]), fixed(v[1]));
     }
     for (const std::string &s : o.points3d) {
         auto m = member(s, "--point3d");
         std::vector<double> v = values(m.second, "--point3d", 3, 3);
-        PF_Point3DDef &p = table.param(54 + m.first).u.point3d_d;
-        p.x_value = v[0], p.y_value = v[1], p.z_value = v[2];
+        instance.setPoint3D(kFirstPoint3DParam + m.first, v[0], v[1], v[2]);
     }
     for (const std::string &s : o.colors) {
         auto m = member(s, "--color");
@@ -151,28 +153,51 @@ void setBank(ParamTable &table, const RenderOptions &o)
             if (c < 0 || c > 1)
                 throw UsageError("--color " + s + ": channels go from 0 to 1");
         auto byte = [](double c) { return static_cast<A_u_char>(std::lround(c * 255)); };
-        table.param(80 + m.first).u.cd.value = {byte(v.size() == 4 ? v[3] : 1.0), byte(v[0]), byte(v[1]), byte(v[2])};
+        instance.setColor(kFirstColorParam + m.first, {byte(v.size() == 4 ? v[3] : 1.0), byte(v[0]), byte(v[1]), byte(v[2])});
     }
 }
 
-void setSettings(ParamTable &table, const RenderOptions &o)
+// The code and the sampler popups; the language comes after (chooseLanguage).
+void setSettings(Instance &instance, const RenderOptions &o)
 {
     if (!o.code.empty())
-        table.setCode(readText(o.code));
-    if (!o.language.empty())
-        table.setPopup(4, choice(o.language, "--language", {"glsl", "shadertoy", "lua"}));
+        instance.setCode(readText(o.code));
     const std::vector<std::string> wraps = {"repeat", "mirror", "clamp"}, filters = {"linear", "nearest"};
     if (!o.wrapU.empty())
-        table.setPopup(6, choice(o.wrapU, "--wrap-u", wraps));
+        instance.setPopup(qv::kWrapUParam, choice(o.wrapU, "--wrap-u", wraps));
     if (!o.wrapV.empty())
-        table.setPopup(7, choice(o.wrapV, "--wrap-v", wraps));
+        instance.setPopup(qv::kWrapVParam, choice(o.wrapV, "--wrap-v", wraps));
     if (!o.mag.empty())
-        table.setPopup(8, choice(o.mag, "--mag", filters));
+        instance.setPopup(qv::kMagFilterParam, choice(o.mag, "--mag", filters));
     if (!o.min.empty())
-        table.setPopup(9, choice(o.min, "--min", filters));
+        instance.setPopup(qv::kMinFilterParam, choice(o.min, "--min", filters));
 }
 
-void setComposition(Composition &comp, ParamTable &table, const RenderOptions &o)
+// Throws when the plug-in fails a change the user made.
+void userChanged(Instance &instance, PF_ParamIndex index, const char *what)
+{
+    CommandResult r = instance.userChangedParam(index);
+    if (r.err)
+        throw std::runtime_error(std::string(what) + " failed with error " + std::to_string(r.err) + ": " +
+                                 r.message());
+}
+
+// Picks the "Language" entry as the user does: a new value, then
+// PF_Cmd_USER_CHANGED_PARAM, on which the plug-in converts the stored code
+// when the new language is the Shadertoy dialect. Picking the entry already
+// chosen changes nothing, as in the host.
+void chooseLanguage(Instance &instance, const RenderOptions &o)
+{
+    if (o.language.empty())
+        return;
+    int value = choice(o.language, "--language", {"glsl", "shadertoy", "lua"});
+    if (instance.param(qv::kLanguageParam).u.pd.value == value)
+        return;
+    instance.setPopup(qv::kLanguageParam, value);
+    userChanged(instance, qv::kLanguageParam, "choosing the language");
+}
+
+void setComposition(Composition &comp, Instance &instance, const RenderOptions &o)
 {
     if (o.depth != 8 && o.depth != 16 && o.depth != 32)
         throw UsageError("--depth must be 8, 16 or 32");
@@ -195,7 +220,7 @@ void setComposition(Composition &comp, ParamTable &table, const RenderOptions &o
         for (const std::string &l : o.layers) {
             auto m = member(l, "--layer");
             comp.setLayer(m.first, readImage(m.second));
-            table.setCheckbox(93 + m.first, true);
+            instance.setCheckbox(qv::kFirstLoadLayerParam + m.first, true);
         }
     } catch (const UsageError &) {
         throw;
@@ -256,19 +281,11 @@ std::string frameName(const std::string &pattern, long frame)
 
 // Ticks "Debug" as the user does: PF_Cmd_USER_CHANGED_PARAM, and the plug-in
 // opens its log window in the host's script engine.
-void tickDebug(Effect &effect, ParamTable &table)
+void tickDebug(Instance &instance)
 {
     installScriptEngine();
-    table.setCheckbox(3, true);
-    std::vector<PF_ParamDef *> params;
-    for (PF_ParamIndex i = 0; i < ParamTable::kParams; ++i)
-        params.push_back(&table.param(i));
-    PF_UserChangedParamExtra extra{3};
-    PF_InData in = makeInData();
-    table.wire(in);
-    CommandResult r = effect.command(PF_Cmd_USER_CHANGED_PARAM, &extra, params.data(), nullptr, &in);
-    if (r.err)
-        throw std::runtime_error("ticking Debug failed with error " + std::to_string(r.err) + ": " + r.message());
+    instance.setCheckbox(qv::kDebugParam, true);
+    userChanged(instance, qv::kDebugParam, "ticking Debug");
 }
 
 // The log window's lines as the user reads them, newest on top.
@@ -300,12 +317,9 @@ private:
     bool shown_;
 };
 
-int renderAll(Effect &effect, ParamTable &table, Composition &comp, const RenderOptions &o, const Frames &f)
+int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const Frames &f)
 {
-    SmartFx fx(comp, [&](PF_Cmd cmd, void *extra, PF_InData &in) {
-        table.wire(in);
-        return effect.command(cmd, extra, nullptr, nullptr, &in);
-    });
+    SmartFx fx(comp, [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); });
     std::vector<FrameTime> times;
     std::vector<long> numbers;
     if (f.range) {
@@ -339,41 +353,62 @@ int renderAll(Effect &effect, ParamTable &table, Composition &comp, const Render
     return status;
 }
 
-// Global setup, the debug window opened when asked (as ticking "Debug"
-// does), the frames, global setdown.
+std::unique_ptr<CliSession> openSession(const RenderOptions &o)
+{
+    std::string path = o.plugin.empty() ? defaultPluginPath() : o.plugin;
+    if (::access(path.c_str(), R_OK) != 0)
+        throw UsageError(path + ": cannot open the plug-in");
+    return CliSession::open(path);
+}
+
+std::unique_ptr<Instance> makeInstance(CliSession &session, const RenderOptions &o)
+{
+    if (o.project.empty())
+        return Instance::create(session.params());
+    Project project;
+    try {
+        project = LoadProjectFile(o.project);
+    } catch (const ProjectError &e) {
+        throw UsageError(o.project + ": " + e.what());
+    }
+    return Instance::fromProject(session.params(), project);
+}
+
+// The instance as the options make it: the project's (or a new one), then the
+// values, the code, the layers, the language and "Debug", in the order a user
+// would set them; saved when asked before any frame is rendered.
+std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, const RenderOptions &o)
+{
+    std::unique_ptr<Instance> instance = makeInstance(session, o);
+    setSettings(*instance, o);
+    setBank(*instance, o);
+    setComposition(comp, *instance, o);
+    chooseLanguage(*instance, o);
+    if (o.debug)
+        tickDebug(*instance);
+    if (!o.saveProject.empty())
+        SaveProjectFile(o.saveProject, instance->toProject());
+    return instance;
+}
+
+// Global setup and parameter setup, the instance, the frames; the instance
+// goes before the session's parameter declaration and global setdown.
 int runRender(const RenderOptions &o)
 {
-    if (!o.project.empty() || !o.saveProject.empty())
-        throw UsageError("--project and --save-project are not available in this build yet");
     Frames f = frames(o);
-    std::unique_ptr<Plugin> plugin;
-    try {
-        plugin.reset(new Plugin(o.plugin.empty() ? defaultPluginPath() : o.plugin));
-    } catch (const std::exception &e) {
-        throw UsageError(e.what());
-    }
-    ParamTable table;
-    setSettings(table, o);
-    setBank(table, o);
-    Composition comp;
-    setComposition(comp, table, o);
-    Effect effect(*plugin);
-    CommandResult setup = effect.globalSetup();
-    if (setup.err) {
-        std::fprintf(stderr, "qvhost render: global setup failed with error %d: %s\n", setup.err,
-                     setup.message().c_str());
+    std::unique_ptr<CliSession> session = openSession(o);
+    if (!session)
         return 1;
-    }
-    int status = 1;
+    Composition comp;
     try {
-        if (o.debug)
-            tickDebug(effect, table);
-        status = renderAll(effect, table, comp, o, f);
+        std::unique_ptr<Instance> instance = buildInstance(*session, comp, o);
+        return renderAll(*instance, comp, o, f);
+    } catch (const UsageError &) {
+        throw;
     } catch (const std::runtime_error &e) {
         std::fprintf(stderr, "qvhost render: %s\n", e.what());
     }
-    effect.globalSetdown();
-    return status;
+    return 1;
 }
 
 } // namespace

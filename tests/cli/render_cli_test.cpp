@@ -34,9 +34,11 @@ protected:
         std::ofstream(path(name), std::ios::binary) << text;
     }
 
-    ToolRun qvhost(const std::string &args) const
+    ToolRun qvhost(const std::string &args) const { return tool("render " + args); }
+
+    ToolRun tool(const std::string &args) const
     {
-        std::string command = std::string(QV_QVHOST_PATH) + " render " + args + " 2>&1";
+        std::string command = std::string(QV_QVHOST_PATH) + " " + args + " 2>&1";
         ToolRun run{-1, ""};
         FILE *p = ::popen(command.c_str(), "r");
         char buffer[4096];
@@ -146,6 +148,39 @@ TEST_F(RenderCli, DebugPrintsTheLogOfABrokenShader)
     EXPECT_EQ(quiet.output.find("ERROR::SHADER"), std::string::npos) << quiet.output;
 }
 
+// The language switch goes through the plug-in, which converts Shadertoy code
+// as it does when the user picks the dialect; the saved project holds the
+// instance exactly as the options built it, and renders alike.
+TEST_F(RenderCli, SavedProjectKeepsTheConvertedCodeAndTheValuesAndRendersAlike)
+{
+    write("s.glsl", "void mainImage(out vec4 fragColor, in vec2 fragCoord){ vec2 uv = fragCoord / iResolution.xy;"
+                    " fragColor = vec4(uv, 0.0, 1.0); }");
+    ToolRun made = qvhost("--code " + path("s.glsl") + " --language shadertoy --slider 0=0.5 --size 16x8 --save-project " +
+                          path("p.json") + " --out " + path("a.png"));
+    ASSERT_EQ(made.status, 0) << made.output;
+    ToolRun shown = tool("project show " + path("p.json"));
+    ASSERT_EQ(shown.status, 0) << shown.output;
+    EXPECT_NE(shown.output.find("vec2 qv_user_uv = fragCoord"), std::string::npos) << shown.output;
+    EXPECT_NE(shown.output.find("0.5"), std::string::npos) << shown.output;
+    ToolRun again = qvhost("--project " + path("p.json") + " --size 16x8 --out " + path("b.png"));
+    ASSERT_EQ(again.status, 0) << again.output;
+    qvh::Image a = qvh::readImage(path("a.png")), b = qvh::readImage(path("b.png"));
+    EXPECT_NEAR(a.pixel(15, 0)[0], 15.5f / 16, 1.0f / 255);
+    EXPECT_NEAR(a.pixel(15, 0)[1], 7.5f / 8, 1.0f / 255);
+    EXPECT_EQ(a.rgba, b.rgba);
+}
+
+TEST_F(RenderCli, OptionsApplyOverALoadedProject)
+{
+    write("c.glsl", "void main(){ outColor = vec4(slider[1], 0.0, 0.0, 1.0); }");
+    ASSERT_EQ(qvhost("--code " + path("c.glsl") + " --slider 1=0.25 --size 4x4 --save-project " + path("p.json") +
+                     " --out " + path("a.png")).status, 0);
+    ToolRun r = qvhost("--project " + path("p.json") + " --slider 1=1 --size 4x4 --out " + path("b.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NEAR(qvh::readImage(path("a.png")).pixel(0, 0)[0], 0.25f, 1.0f / 255);
+    EXPECT_EQ(qvh::readImage(path("b.png")).pixel(0, 0)[0], 1.0f);
+}
+
 TEST_F(RenderCli, BadInputGivesAClearErrorAndStatusTwo)
 {
     write("c.glsl", "void main(){}");
@@ -172,6 +207,8 @@ TEST_F(RenderCli, BadInputGivesAClearErrorAndStatusTwo)
         {"--code " + path("none.glsl") + " --out " + path("x.png"), "cannot read the code file"},
         {"--plugin " + path("none.aex") + " --out " + path("x.png"), "none"},
         {"--threads 0 --out " + path("x.png"), "--threads must be 1 to 64"},
+        {"--project " + path("none.json") + " --out " + path("x.png"), "none.json"},
+        {"--project " + path("c.glsl") + " --out " + path("x.png"), "c.glsl"},
     };
     for (const auto &row : rows) {
         ToolRun r = qvhost(row.args);

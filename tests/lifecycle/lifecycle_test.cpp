@@ -3,6 +3,7 @@
 // and a setdown sent while another thread is still rendering.
 #include "render/render_fixture.h"
 
+#include "host/global_data.h"
 #include "host/param_indices.h"
 
 #include <atomic>
@@ -93,7 +94,7 @@ protected:
     void SetUp() override
     {
         RenderTest::SetUp();
-        param(15).u.fs_d.value = 0.25;
+        instance().setFloat(qv::kFirstSliderParam, 0.25);
         comp_.width = 48, comp_.height = 40;
     }
 
@@ -214,9 +215,6 @@ TEST_F(LifecycleTest, CommandsThatNeedGlobalDataDoNothingWithoutIt)
          },
          true},
     };
-    std::vector<PF_ParamDef *> params;
-    for (PF_ParamIndex i = 0; i < qv::kParamCount; ++i)
-        params.push_back(&param(i));
     setCode(kGlslCode);
     setCheckbox(qv::kDebugParam, true);
     for (const Situation &s : situations) {
@@ -232,10 +230,7 @@ TEST_F(LifecycleTest, CommandsThatNeedGlobalDataDoNothingWithoutIt)
         }
         // The controls whose handling reads or writes the global data.
         for (PF_ParamIndex index : {qv::kEditButtonParam, qv::kDebugParam, qv::kLanguageParam, qv::kResetAllParam}) {
-            PF_UserChangedParamExtra extra{index};
-            PF_InData in = qvh::makeInData();
-            wireParams(in);
-            qvh::CommandResult r = effect().command(PF_Cmd_USER_CHANGED_PARAM, &extra, params.data(), nullptr, &in);
+            qvh::CommandResult r = instance().userChangedParam(index);
             if (!s.hasData) {
                 EXPECT_EQ(r.err, PF_Err_NONE) << "control " << index << ": " << r.message();
             }

@@ -43,7 +43,7 @@ TEST_F(ThreadsTest, SeveralThreadsCreateEnginesAndRenderAtOnce)
 TEST_F(ThreadsTest, TwoPassesAtOnceOnFreshThreadsGiveTheSamePixels)
 {
     setCode("void main(){ outColor = vec4(uv, slider[0], 1.0); }");
-    param(15).u.fs_d.value = 0.25;
+    instance().setFloat(qv::kFirstSliderParam, 0.25);
     qvh::Composition comp;
     comp.width = 64, comp.height = 64;
     std::vector<qvh::FrameResult> results(2);
