@@ -9,8 +9,8 @@
 #include "host/render_context.h"
 #include "host/suite_access.h"
 #include "lua/lua_runtime.h"
-#include "support/text.h"
 #include "translate/shadertoy_wrap.h"
+#include "ui/debug_log.h"
 #include "ui/script_bridge.h"
 
 #include <cstring>
@@ -82,13 +82,6 @@ std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 
 } // namespace
 
-std::string DebugLogScript(const std::string &message)
-{
-    std::string escaped = message;
-    EscapeForScript(escaped);
-    return "if(_QUORVEL_log) _QUORVEL_log('" + escaped + "');";
-}
-
 PF_Err OnSmartRender(const CommandArgs &a)
 {
     PF_SmartRenderExtra *extra = static_cast<PF_SmartRenderExtra *>(a.extra);
@@ -120,7 +113,7 @@ PF_Err OnSmartRender(const CommandArgs &a)
     default: break;  /* no language: the cleared frame stays */
     }
     if (request->debug && message && global && global->debugWindowOpened) {
-        PF_Err logErr = RunScript(a.suites, DebugLogScript(*message));
+        PF_Err logErr = RunScript(a.suites, DebugLogAddScript(*message));
         if (!err)
             err = logErr;  /* a cancelled run stays cancelled */
     }

@@ -6,12 +6,3 @@
 #pragma once
 
 #include "host/command_handlers.h"
-
-#include <string>
-
-namespace qv {
-
-// The script that adds `message` as one line of the debug log.
-std::string DebugLogScript(const std::string &message);
-
-} // namespace qv
