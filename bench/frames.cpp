@@ -1,40 +1,64 @@
-// Whole frames through the built plug-in in the simulator: the default code at
-// 1080p and 2160p at each depth, and a frame range on 2 threads against 1.
-#include "host/global_data.h"
+// Whole frames through the plug-in's commands in the simulator: the default
+// code at 1080p and 2160p at each depth, split into the engine's stages, and
+// a frame range on 2 threads against 1. The plug-in's code is the copy linked
+// into this program (its PiPL read from the built library), so the thread's
+// driver engine reports the stages of the pass the render runs. Needs a
+// display: run it through scripts/with-display.sh.
+#include "engine/glsl_core.h"
+#include "host/param_indices.h"
 #include "testhost/composition.h"
+#include "testhost/declared_params.h"
 #include "testhost/effect.h"
-#include "testhost/host.h"
-#include "testhost/param_table.h"
+#include "testhost/instance.h"
 #include "testhost/plugin.h"
 #include "testhost/smartfx.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
+
+extern "C" PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                 PF_LayerDef *output, void *extra);
 
 namespace {
 
 qvh::Plugin &plugin()
 {
-    static qvh::Plugin *p = new qvh::Plugin(QV_PLUGIN_PATH);
+    static qvh::Plugin *p = new qvh::Plugin(QV_PLUGIN_PATH, EntryPointFunc);
     return *p;
 }
 
-// One effect with global setup done and default parameters, for a benchmark.
+// One effect instance with default values, set up as the host sets it up.
 struct Setup {
     qvh::Effect effect{plugin()};
-    qvh::ParamTable table;
-    Setup() { effect.globalSetup(); }
-    ~Setup() { effect.globalSetdown(); }
+    std::unique_ptr<qvh::DeclaredParams> params;
+    std::unique_ptr<qvh::Instance> instance;
+    Setup()
+    {
+        effect.globalSetup();
+        params.reset(new qvh::DeclaredParams(effect));
+        params->setup();
+        instance = qvh::Instance::create(*params);
+    }
+    ~Setup()
+    {
+        instance.reset();
+        params.reset();
+        effect.globalSetdown();
+    }
     qvh::CommandRunner runner()
     {
-        return [this](PF_Cmd cmd, void *extra, PF_InData &in) {
-            table.wire(in);
-            return effect.command(cmd, extra, nullptr, nullptr, &in);
-        };
+        return [this](PF_Cmd cmd, void *extra, PF_InData &in) { return instance->command(cmd, extra, in); };
     }
 };
 
+using Clock = std::chrono::steady_clock;
+
+// The default code (the input passed through) as the host renders it: the
+// pre-render, the render and the host's buffers. Counters give each stage's
+// mean per frame; other_ms is the rest of the frame (the simulator's buffers,
+// the pre-render, the output clear and the render's Lua state).
 void BM_DefaultCodeFrame(benchmark::State &state)
 {
     Setup setup;
@@ -43,12 +67,29 @@ void BM_DefaultCodeFrame(benchmark::State &state)
     comp.height = comp.width * 9 / 16;
     comp.depth = static_cast<int>(state.range(1));
     qvh::SmartFx fx(comp, setup.runner());
-    fx.renderFrame(qvh::frameTime(0, comp.fps));  /* the thread's engine is made once */
+    fx.renderFrame(qvh::frameTime(0, comp.fps));  /* the thread's engine and its buffers are made once */
+    qv::PassTimings pass, sum;
+    double frames = 0;
+    qv::driverEngine().setPassTimings(&pass);
     for (auto _ : state) {
+        Clock::time_point start = Clock::now();
         qvh::FrameResult r = fx.renderFrame(qvh::frameTime(1, comp.fps));
+        frames += std::chrono::duration<double>(Clock::now() - start).count();
         if (r.err())
             state.SkipWithError("render failed");
+        sum.compile += pass.compile, sum.convert += pass.convert, sum.upload += pass.upload;
+        sum.draw += pass.draw, sum.writeBack += pass.writeBack;
     }
+    qv::driverEngine().setPassTimings(nullptr);
+    double n = static_cast<double>(state.iterations());
+    double stages = sum.compile + sum.convert + sum.upload + sum.draw + sum.writeBack;
+    state.counters["compile_ms"] = sum.compile / n * 1e3;
+    state.counters["convert_ms"] = sum.convert / n * 1e3;
+    state.counters["upload_ms"] = sum.upload / n * 1e3;
+    state.counters["draw_read_ms"] = sum.draw / n * 1e3;
+    state.counters["writeback_ms"] = sum.writeBack / n * 1e3;
+    state.counters["other_ms"] = (frames - stages) / n * 1e3;
+    state.counters["own_cpu_share"] = frames > 0 ? (sum.convert + sum.writeBack) / frames : 0;
     state.SetItemsProcessed(state.iterations() * comp.width * comp.height);
 }
 BENCHMARK(BM_DefaultCodeFrame)
@@ -61,9 +102,9 @@ BENCHMARK(BM_DefaultCodeFrame)
 void BM_FrameRangeOnThreads(benchmark::State &state)
 {
     Setup setup;
-    setup.table.setLanguage(1);
-    setup.table.setCode("void mainImage(out vec4 c, in vec2 p){ vec2 q = p / iResolution.xy;"
-                        " c = vec4(0.5 + 0.5 * sin(q.x * 40.0 + iTime), q.y, fract(iTime), 1.0); }");
+    setup.instance->setPopup(qv::kLanguageParam, 2);
+    setup.instance->setCode("void mainImage(out vec4 c, in vec2 p){ vec2 q = p / iResolution.xy;"
+                            " c = vec4(0.5 + 0.5 * sin(q.x * 40.0 + iTime), q.y, fract(iTime), 1.0); }");
     qvh::Composition comp;
     qvh::SmartFx fx(comp, setup.runner());
     std::vector<qvh::FrameTime> times;

@@ -57,6 +57,12 @@ Plugin::Plugin(const std::string &path) : path_(path)
     }
 }
 
+Plugin::Plugin(const std::string &path, PF_FilterProc entry) : path_(path), entry_(entry)
+{
+    keepGlDriversLoaded();
+    pipl_ = readPiplFile(piplPathFor(path));
+}
+
 Plugin::~Plugin()
 {
     /* The library stays mapped: its thread-local engines may still run

@@ -14,6 +14,10 @@ public:
     // Throws std::runtime_error when the library, its PiPL or its entry point
     // cannot be had.
     explicit Plugin(const std::string &path);
+    // The library's PiPL with `entry` called in its place: the plug-in's code
+    // linked into this program, so a benchmark can reach the engines the
+    // plug-in's commands use on the calling thread.
+    Plugin(const std::string &path, PF_FilterProc entry);
     ~Plugin();
     Plugin(const Plugin &) = delete;
     Plugin &operator=(const Plugin &) = delete;
