@@ -21,13 +21,83 @@ void ReplaceAll(std::string &text, const std::string &pattern, const std::string
     text.swap(out);
 }
 
+// The length of the well-formed UTF-8 sequence at text[i] (no overlong form,
+// no surrogate, nothing above U+10FFFF), or 0.
+static std::size_t utf8SequenceAt(const std::string &text, std::size_t i)
+{
+    auto byte = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    auto tail = [&](std::size_t k) { return (byte(k) & 0xC0) == 0x80; };
+    unsigned lead = byte(i), second = byte(i + 1);
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return tail(i + 1) ? 2 : 0;
+    bool secondOk = lead == 0xE0 ? second >= 0xA0 && second <= 0xBF
+                  : lead == 0xED ? second >= 0x80 && second <= 0x9F
+                  : lead == 0xF0 ? second >= 0x90 && second <= 0xBF
+                  : lead == 0xF4 ? second >= 0x80 && second <= 0x8F
+                  : lead >= 0xE1 && lead <= 0xF3 && tail(i + 1);
+    if (!secondOk)
+        return 0;
+    if (lead <= 0xEF)
+        return tail(i + 2) ? 3 : 0;
+    return tail(i + 2) && tail(i + 3) ? 4 : 0;
+}
+
+// The escape of a byte that is not text: \xHH, read back as the character
+// of that value (a Latin-1 reading), as no script string holds bytes.
+static void appendByteEscape(std::string &out, unsigned char byte)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += hex[byte >> 4];
+    out += hex[byte & 0x0F];
+}
+
+// The escape of the one-byte character c, or null when it needs none.
+static const char *asciiEscape(char c)
+{
+    switch (c) {
+    case '\\': return "\\\\";
+    case '\n': return "\\n";
+    case '\t': return "\\t";
+    case '\'': return "\\'";
+    case '"': return "\\\"";
+    case '\r': return "\\r";    /* a line end inside a literal is a syntax error */
+    case '\0': return "\\x00";  /* scripts travel as C strings: a NUL would end them */
+    default: return nullptr;
+    }
+}
+
+// U+2028 and U+2029 end lines in script source, as a line feed does.
+static bool isLineSeparator(const std::string &text, std::size_t i)
+{
+    return text.compare(i, 2, "\xE2\x80") == 0 && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9');
+}
+
 void EscapeForScript(std::string &text)
 {
-    ReplaceAll(text, "\\", "\\\\");  /* first, so later escapes stay single */
-    ReplaceAll(text, "\n", "\\n");
-    ReplaceAll(text, "\t", "\\t");
-    ReplaceAll(text, "'", "\\'");
-    ReplaceAll(text, "\"", "\\\"");
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = utf8SequenceAt(text, i);
+        if (n == 0) {
+            appendByteEscape(out, static_cast<unsigned char>(text[i]));
+            n = 1;
+        } else if (n == 1) {
+            const char *escape = asciiEscape(text[i]);
+            if (escape)
+                out += escape;
+            else
+                out += text[i];
+        } else if (n == 3 && isLineSeparator(text, i)) {
+            out += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+        } else {
+            out.append(text, i, n);
+        }
+        i += n;
+    }
+    text.swap(out);
 }
 
 static void appendUtf8(std::string &out, char32_t cp)
@@ -104,18 +174,24 @@ std::u16string Utf8ToUtf16(const std::string &text)
     return out;
 }
 
+// The length of the escape or the character at escaped[i].
+static std::size_t escapedUnitAt(const std::string &escaped, std::size_t i)
+{
+    if (escaped[i] == '\\' && i + 1 < escaped.size())
+        return escaped[i + 1] == 'x' ? 4 : escaped[i + 1] == 'u' ? 6 : 2;
+    std::size_t n = utf8SequenceAt(escaped, i);
+    return n ? n : 1;
+}
+
 std::string FitEscapedText(const std::string &escaped, std::size_t capacity)
 {
-    if (escaped.size() <= capacity)
-        return escaped;
-    std::size_t cut = capacity;
-    while (cut > 0 && (static_cast<unsigned char>(escaped[cut]) & 0xC0) == 0x80)
-        --cut;  /* escaped[cut] would start the dropped part mid-character */
-    std::size_t slashes = 0;
-    while (slashes < cut && escaped[cut - 1 - slashes] == '\\')
-        ++slashes;
-    if (slashes % 2 == 1)
-        --cut;  /* an odd run ends in the first half of an escape */
+    std::size_t cut = 0;
+    while (cut < escaped.size()) {
+        std::size_t next = cut + escapedUnitAt(escaped, cut);
+        if (next > capacity)
+            break;
+        cut = next;
+    }
     return escaped.substr(0, cut);
 }
 

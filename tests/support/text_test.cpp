@@ -31,14 +31,37 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanningInsertedText)
     }
 }
 
-TEST(EscapeForScript, EscapesTheFiveCharactersAndNothingElse)
+TEST(EscapeForScript, EscapesQuotesBackslashesAndLineEnds)
 {
     EXPECT_EQ(escaped("\\\n\t'"), "\\\\\\n\\t\\'");
     EXPECT_EQ(escaped("say \"hi\""), "say \\\"hi\\\"");
     EXPECT_EQ(escaped(""), "");
     EXPECT_EQ(escaped("plain text 123"), "plain text 123");
-    EXPECT_EQ(escaped("a\rb\x01\xc3\xa9"), "a\rb\x01\xc3\xa9");  // CR, controls, UTF-8 untouched
-    EXPECT_EQ(escaped("C:\\new"), "C:\\\\new");                    // not a line feed afterwards
+    EXPECT_EQ(escaped("C:\\new"), "C:\\\\new");  // not a line feed afterwards
+    EXPECT_EQ(escaped("a\rb\x01\x7f\xc3\xa9\xf0\x9f\x98\x80"), "a\\rb\x01\x7f\xc3\xa9\xf0\x9f\x98\x80");
+    EXPECT_EQ(escaped("\xe2\x80\xa8|\xe2\x80\xa9|\xe2\x80\xaa"), "\\u2028|\\u2029|\xe2\x80\xaa");
+}
+
+// Bytes a script literal cannot carry as they are: NUL would end the script,
+// which the host takes as a C string, and the script engine refuses a script
+// that is not UTF-8. Each becomes \xHH.
+TEST(EscapeForScript, EscapesNulAndEveryByteOutsideWellFormedUtf8)
+{
+    struct Case { std::string text, expected; };
+    const Case cases[] = {
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"caf\xe9", "caf\\xE9"},                        // Latin-1
+        {"\xff\xfe", "\\xFF\\xFE"},
+        {"\x80", "\\x80"},                              // a lone continuation byte
+        {"\xe6\x97", "\\xE6\\x97"},                      // a cut sequence
+        {"\xe6\x97z", "\\xE6\\x97z"},
+        {"\xc0\x80", "\\xC0\\x80"},                      // overlong NUL
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},              // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},      // above U+10FFFF
+        {"\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},          // U+10FFFF itself
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(escaped(c.text), c.expected) << c.expected;
 }
 
 TEST(Utf, RoundTripsNonAsciiAndSurrogatePairs)
@@ -65,6 +88,10 @@ TEST(FitEscapedText, NeverCutsInsideAnEscapeOrCharacter)
     EXPECT_EQ(FitEscapedText("a\\\\\\'", 4), "a\\\\");   // "\\\\" kept, "\\'" dropped
     EXPECT_EQ(FitEscapedText("a\xc3\xa9z", 2), "a");       // would split the two-byte é
     EXPECT_EQ(FitEscapedText("a\xe6\x97\xa5z", 3), "a");
+    EXPECT_EQ(FitEscapedText("a\\u2028b", 6), "a");     // would split "\u2028"
+    EXPECT_EQ(FitEscapedText("a\\u2028b", 7), "a\\u2028");
+    EXPECT_EQ(FitEscapedText("a\\xE9b", 4), "a");
+    EXPECT_EQ(FitEscapedText("a\\\\xE9", 4), "a\\\\x");  // "\\\\" then the letter x
 }
 
 } // namespace
