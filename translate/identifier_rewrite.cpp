@@ -1,12 +1,13 @@
 #include "translate/identifier_rewrite.h"
 
-#include <cctype>
-#include <regex>
+#include <algorithm>
+#include <cstring>
 
 namespace qv {
 namespace {
 
 const char kUserPrefix[] = "qv_user_";
+const char kChannel[] = "iChannel";
 
 // The engine's names, in the order they are renamed.
 const char *const kReservedNames[] = {
@@ -15,18 +16,52 @@ const char *const kReservedNames[] = {
     "width", "height", "origin", "resolution", "INPUT_LAYER_INDEX", "OUTPUT_LAYER_INDEX",
     "platform", "host"};
 
-struct ChannelRewrite {
-    const char *pattern;
-    const char *format;
-};
-const ChannelRewrite kChannelRewrites[] = {
-    {"iChannel([0-9])", "layer[$1]"},
-    {"iChannelResolution[\\s]*\\[[\\s]*([\\d]+)[\\s]*\\]", "layerResolution[$1]"},
-    {"iChannelTime[\\s]*\\[[\\s]*[\\d]+[\\s]*\\]", "time"}};
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isWordChar(char c) { return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }  /* ECMAScript's \s */
+bool isBlank(char c) { return isSpace(c) && c != '\n'; }
 
-bool contains(const std::string &text, const std::string &pattern)
+std::size_t skipSpaces(const std::string &text, std::size_t i)
 {
-    return std::regex_search(text, std::regex(pattern, std::regex::ECMAScript));
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    return i;
+}
+
+// Where the comment starting at text[i] ends, or i when none starts there.
+// An unterminated block comment is no comment.
+std::size_t commentEnd(const std::string &text, std::size_t i)
+{
+    if (text.compare(i, 2, "//") == 0)
+        return std::min(text.find('\n', i), text.size());
+    if (text.compare(i, 2, "/*") != 0)
+        return i;
+    std::size_t close = text.find("*/", i + 2);
+    return close == std::string::npos ? i : close + 2;
+}
+
+// The text as declarations are looked for in it: each comment one space, as
+// a compiler sees it, and each preprocessor line one '#', so a macro body
+// ("#define CH layer[0]") is no declaration and joins nothing to its
+// neighbours.
+std::string codeOnly(const std::string &text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (std::size_t i = 0; i < text.size();) {
+        if (std::size_t end = commentEnd(text, i); end != i) {
+            out += ' ';
+            i = end;
+        } else if (lineStart && text[i] == '#') {
+            out += '#';
+            while (i < text.size() && text[i] != '\n')
+                i = std::max(commentEnd(text, i), i + 1);
+        } else {
+            lineStart = text[i] == '\n' || (lineStart && isBlank(text[i]));
+            out += text[i++];
+        }
+    }
+    return out;
 }
 
 bool isChannelOutput(const std::string &name)
@@ -34,64 +69,145 @@ bool isChannelOutput(const std::string &name)
     return name == "layer" || name == "layerResolution" || name == "time";
 }
 
-// Whether the text is a shader (it uses the dialect's own names) or has been
-// converted before (it holds a prefix or a layer the conversion wrote).
-bool looksLikeShader(const std::string &text)
+// Words that stand before an expression rather than a declared name. The
+// channel outputs, which a conversion writes as values, are among them, with
+// or without the prefix: renaming one later in the same conversion must not
+// turn what follows it into a declaration the next conversion would see.
+bool introducesExpression(const std::string &word)
 {
-    return contains(text, "\\b(mainImage|fragColor|fragCoord|iResolution|iTime|iTimeDelta|iFrame|iMouse"
-                          "|iDate|iChannel\\w*)\\b|qv_user_|\\blayer\\[\\d\\]|\\blayerResolution\\[\\d+\\]");
+    const std::size_t prefix = sizeof kUserPrefix - 1;
+    bool prefixed = word.compare(0, prefix, kUserPrefix) == 0;
+    return word == "return" || word == "else" || word == "case" || isChannelOutput(word) ||
+           (prefixed && isChannelOutput(word.substr(prefix)));
 }
 
-std::string withoutComments(const std::string &text)
+// The identifier that ends at text[end] (exclusive), or "".
+std::string wordBefore(const std::string &text, std::size_t end)
 {
-    return std::regex_replace(text, std::regex("//[^\\n]*|/\\*[\\s\\S]*?\\*/", std::regex::ECMAScript), " ");
+    std::size_t start = end;
+    while (start > 0 && isWordChar(text[start - 1]))
+        --start;
+    if (start == end || isDigit(text[start]))
+        return "";
+    return text.substr(start, end - start);
 }
 
-// Whether the code (comments aside) declares `name` itself: a type or
-// qualifier word, then the name, then what may follow a declared name.
-bool declares(const std::string &source, const std::string &name)
+// Whether `code` declares `name` at `at`: a word, white space, the name,
+// optional white space, then one of ; , = ) [ (.
+bool declaresAt(const std::string &code, const std::string &name, std::size_t at)
 {
-    std::string text = withoutComments(source);
-    std::smatch m;
-    std::regex declaration("([A-Za-z_][A-Za-z0-9_]*)\\s+" + name + "\\s*[;,=)\\[(]", std::regex::ECMAScript);
-    for (auto it = text.cbegin(); std::regex_search(it, text.cend(), m, declaration); it = m[0].second) {
-        std::string word = m[1].str();
-        bool whole = m[1].first == text.cbegin() || !std::isalnum(static_cast<unsigned char>(m[1].first[-1]));
-        if (whole && word != "return" && word != "else" && word != "case")
+    if (at == 0 || !isSpace(code[at - 1]))
+        return false;
+    std::size_t next = skipSpaces(code, at + name.size());
+    if (next >= code.size() || code[next] == '\0' || !std::strchr(";,=)[(", code[next]))
+        return false;
+    std::size_t end = at;
+    while (end > 0 && isSpace(code[end - 1]))
+        --end;
+    std::string word = wordBefore(code, end);
+    return !word.empty() && !introducesExpression(word);
+}
+
+// Whether the code (comments and preprocessor lines aside) declares `name`.
+bool declares(const std::string &text, const std::string &name)
+{
+    std::string code = codeOnly(text);
+    for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1))
+        if (declaresAt(code, name, at))
             return true;
-    }
     return false;
 }
 
-// A shader can use layer, layerResolution and time only as the engine's
-// names unless it declares them: the dialect itself has none of the three.
-// So in a shader, undeclared uses are the engine's (an earlier conversion
-// wrote them) and stay; a bare fragment is renamed like every other name.
-bool isUserName(const std::string &text, const std::string &name, bool shader)
+// The length of "[n]" at text[i], white space allowed around the bracket and
+// the index, storing the index's digits; 0 when there is none.
+std::size_t indexSuffix(const std::string &text, std::size_t i, std::string *digits)
 {
-    return !isChannelOutput(name) || !shader || declares(text, name);
+    std::size_t p = skipSpaces(text, i);
+    if (p >= text.size() || text[p] != '[')
+        return 0;
+    std::size_t first = p = skipSpaces(text, p + 1);
+    while (p < text.size() && isDigit(text[p]))
+        ++p;
+    *digits = text.substr(first, p - first);
+    p = skipSpaces(text, p);
+    if (digits->empty() || p >= text.size() || text[p] != ']')
+        return 0;
+    return p + 1 - i;
+}
+
+// The engine's text for a channel input at text[at] (which holds "iChannel"),
+// stored in `replacement`; the input's length, or 0 when there is none.
+std::size_t channelInput(const std::string &text, std::size_t at, std::string *replacement)
+{
+    std::size_t p = at + sizeof kChannel - 1;
+    std::string digits;
+    if (p < text.size() && isDigit(text[p]) && (p + 1 == text.size() || !isWordChar(text[p + 1]))) {
+        *replacement = std::string("layer[") + text[p] + "]";
+        return p + 1 - at;
+    }
+    if (text.compare(p, 10, "Resolution") == 0) {
+        std::size_t n = indexSuffix(text, p + 10, &digits);
+        *replacement = "layerResolution[" + digits + "]";
+        return n ? p + 10 + n - at : 0;
+    }
+    if (text.compare(p, 4, "Time") == 0) {
+        std::size_t n = indexSuffix(text, p + 4, &digits);
+        *replacement = "time";
+        return n ? p + 4 + n - at : 0;
+    }
+    return 0;
+}
+
+void rewriteChannels(std::string &text)
+{
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(kChannel); at != std::string::npos; at = text.find(kChannel, at + 1)) {
+        if (at < from || (at > 0 && isWordChar(text[at - 1])))
+            continue;  /* inside the last input, or inside a longer identifier */
+        std::string replacement;
+        if (std::size_t n = channelInput(text, at, &replacement)) {
+            out.append(text, from, at - from).append(replacement);
+            from = at + n;
+        }
+    }
+    if (from == 0)
+        return;
+    out.append(text, from, std::string::npos);
+    text.swap(out);
 }
 
 } // namespace
 
-void RegexReplace(std::string &text, const std::string &pattern, const std::string &format)
-{
-    text = std::regex_replace(text, std::regex(pattern, std::regex::ECMAScript), format);
-}
-
 void RewriteName(std::string &text, const std::string &name, const std::string &replacement)
 {
-    RegexReplace(text, "([^a-zA-Z0-9\\$_]{1})" + name + "(?=[^a-zA-Z0-9_])", "$1" + replacement);
+    if (name.empty())
+        return;
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(name, 1); at != std::string::npos; at = text.find(name, at + 1)) {
+        std::size_t end = at + name.size();
+        char before = text[at - 1];
+        if (end >= text.size() || isWordChar(before) || before == '$' || isWordChar(text[end]))
+            continue;
+        out.append(text, from, at - from).append(replacement);
+        from = end;
+    }
+    if (from == 0)
+        return;
+    out.append(text, from, std::string::npos);
+    text.swap(out);
 }
 
+// layer, layerResolution and time are renamed only where the code declares
+// them: the dialect has none of the three, so an undeclared one is the
+// engine's own, written by an earlier conversion or by the user.
 void ShadertoyTranslator(std::string &text)
 {
-    bool shader = looksLikeShader(text);
     for (const char *name : kReservedNames)
-        if (isUserName(text, name, shader))
+        if (!isChannelOutput(name) || declares(text, name))
             RewriteName(text, name, kUserPrefix + std::string(name));
-    for (const ChannelRewrite &rewrite : kChannelRewrites)
-        RegexReplace(text, rewrite.pattern, rewrite.format);
+    rewriteChannels(text);
 }
 
 } // namespace qv

@@ -38,13 +38,6 @@ TEST(RewriteNameTest, RenamesEveryOccurrenceBetweenNonIdentifierCharacters)
     EXPECT_EQ(renamed(" color.rgb mycolor color2", "color"), " qv_user_color.rgb mycolor color2");
 }
 
-TEST(RegexReplaceTest, ReplacesAllMatchesWithGroups)
-{
-    std::string text = "a1 b2 c3";
-    qv::RegexReplace(text, "([a-z])([0-9])", "$2$1");
-    EXPECT_EQ(text, "1a 2b 3c");
-}
-
 TEST(ShadertoyTranslatorTest, RenamesReservedNamesAndMapsTheChannels)
 {
     const Case cases[] = {
@@ -53,7 +46,8 @@ TEST(ShadertoyTranslatorTest, RenamesReservedNamesAndMapsTheChannels)
         {" iChannelResolution[ 2 ].x", " layerResolution[2].x"},
         {" iChannelTime[1]*2.", " time*2."},
         {"float time = iTime;\nx=time*time;", "float qv_user_time = iTime;\nx=qv_user_time*qv_user_time;"},
-        {"x=time*time;", "x=qv_user_time*qv_user_time;"},
+        {"x=time*time; float f(float time)", "x=qv_user_time*qv_user_time; float f(float qv_user_time)"},
+        {"x=time*time;", "x=time*time;"},  /* undeclared: the engine's time */
         {" point3d(color, width) ", " qv_user_point3d(qv_user_color, qv_user_width) "},
         {"nothing to do", "nothing to do"},
         {"", ""},
@@ -74,6 +68,15 @@ const char *const kShaders[] = {
     "    fragColor = vec4(sin(iChannelTime[3]));\n}\n",
     "texture(iChannel0, p) * iChannelTime[0] // the engine's time\n",
     "vec4 c = texture(iChannel2, fragCoord / iChannelResolution [ 2 ]);\n",
+    /* these changed again on a second conversion */
+    " iChannelTime[1]*2.",
+    "#define CH iChannel0\n#define R iChannelResolution[0]\n"
+    "void mainImage(out vec4 fragColor, in vec2 p) { fragColor = texture(CH, p / R); }\n",
+    "#define T iChannelTime[2];\nfloat x = T\n",
+    " iChannel0uv ",
+    "mainImage iChannelTime[0] time;",
+    "float f(float time) { return time; }\n#define CH(x) iChannel0\n",
+    "a time=time layer[",  /* found by fuzzing */
 };
 
 TEST(ShadertoyTranslatorTest, ConvertingTwiceGivesWhatConvertingOnceGives)
@@ -101,6 +104,52 @@ TEST(ShadertoyTranslatorTest, ADeclarationInAShaderRenamesThatName)
     EXPECT_EQ(translated("void mainImage(out vec4 fragColor, in vec2 fragCoord) { float layer[2]; layer[0] = 1.; }"),
               "void mainImage(out vec4 fragColor, in vec2 fragCoord) { float qv_user_layer[2]; qv_user_layer[0] = 1.; }");
     EXPECT_EQ(translated("fragColor = vec4(time); // return time;\n"), "fragColor = vec4(time); // return time;\n");
+}
+
+TEST(ShadertoyTranslatorTest, ChannelInputsAreWholeIdentifiers)
+{
+    const Case cases[] = {
+        {"vec4 iChannel0Color = texture(iChannel0, p);", "vec4 iChannel0Color = texture(layer[0], p);"},
+        {"myiChannel1 iChannel12 _iChannelTime[0]", "myiChannel1 iChannel12 _iChannelTime[0]"},
+        {"(iChannel9).x iChannel3", "(layer[9]).x layer[3]"},
+        {"iChannelResolution[\n 12\t]+iChannelTime [ 0 ]", "layerResolution[12]+time"},
+        {"iChannelResolution[] iChannelTime[x] iChannel", "iChannelResolution[] iChannelTime[x] iChannel"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(translated(c.input), c.expected) << c.input;
+}
+
+TEST(ShadertoyTranslatorTest, ADirectiveOrACommentDeclaresNothing)
+{
+    const Case cases[] = {
+        {"#define layer(x) x\n x = layer[1];", "#define layer(x) x\n x = layer[1];"},
+        {"// float time;\n/* vec4 layer[2]; */ x = time;", "// float time;\n/* vec4 layer[2]; */ x = time;"},
+        {"float/**/time;", "float/**/qv_user_time;"},
+        {"  # define F float time;\nfloat x = time;", "  # define F float time;\nfloat x = time;"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(translated(c.input), c.expected) << c.input;
+}
+
+// The conversion used to run std::regex, whose matcher recursed once per
+// character of a comment, an identifier or a run of white space and
+// overflowed the stack on long ones.
+TEST(ShadertoyTranslatorTest, LongTextsDoNotExhaustTheStack)
+{
+    const std::size_t n = 1 << 20;
+    const std::string cases[] = {
+        "/*" + std::string(n, 'x') + "*/ float time;",
+        "//" + std::string(n, ' ') + "\n float time;",
+        " float " + std::string(n, 'a') + " time;",
+        " iChannelResolution[" + std::string(n, ' ') + "1] float time;",
+        " iChannel" + std::string(n, 'b') + " float time;",
+        " float" + std::string(n, '\t') + "time;",
+    };
+    for (const std::string &text : cases) {
+        std::string out = translated(text);
+        EXPECT_NE(out.find("qv_user_time;"), std::string::npos) << text.substr(0, 24);
+        EXPECT_EQ(translated(out), out) << text.substr(0, 24);
+    }
 }
 
 } // namespace
