@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default
-# 15) from its seed corpus. A crash fails the run and leaves its input in
-# build-fuzz/crashes/; turn it into a regression test.
+# 15) from its seed corpus, with tests/fuzz/NAME.dict when there is one. A
+# crash fails the run and leaves its input in build-fuzz/crashes/; turn it
+# into a regression test.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-15}
@@ -13,8 +14,11 @@ for target in build-fuzz/tests/fuzz/fuzz_*; do
     name=$(basename "$target" | sed 's/^fuzz_//')
     work=build-fuzz/work/$name
     mkdir -p "$work"
+    dict=""
+    [ -f "tests/fuzz/$name.dict" ] && dict="-dict=tests/fuzz/$name.dict"
     echo "fuzzing $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -artifact_prefix=build-fuzz/crashes/"$name"- \
+    # shellcheck disable=SC2086
+    "$target" -max_total_time="$seconds" -artifact_prefix=build-fuzz/crashes/"$name"- $dict \
         -print_final_stats=0 "$work" "tests/fuzz/corpus/$name" 2>build-fuzz/work/"$name".log \
         || { tail -40 build-fuzz/work/"$name".log; exit 1; }
 done

@@ -207,7 +207,7 @@ json parse(const std::string &text)
 {
     try {
         return json::parse(text);
-    } catch (const json::parse_error &e) {
+    } catch (const json::exception &e) {  /* a parse error, or a number out of range ("1e600") */
         std::string what = e.what();
         std::string::size_type cut = what.find("] ");  /* drop the library's "[json.exception...]" tag */
         refuse("", "not valid JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2)));

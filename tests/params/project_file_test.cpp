@@ -209,6 +209,26 @@ TEST_F(ProjectFileTest, TruncatedOrBrokenFilesAreRefused)
     EXPECT_THROW(qvh::LoadProjectFile(path("does_not_exist")), qvh::ProjectError);
 }
 
+// Files the fuzzer wrote: each is refused as a project error with a message,
+// never with another exception.
+TEST_F(ProjectFileTest, HostileFilesAreRefusedAsProjectErrors)
+{
+    struct Hostile { const char *text, *message; };
+    const Hostile files[] = {
+        {"{\"format\":\"qvhost project\",\"version\":1,\"effect\":\"Tessmar Quorvel\",\"params\":"
+         "[{\"id\":55,\"type\":\"3D point\",\"value\":[1e600,-2.5,0]}]}",
+         "not valid JSON: number overflow parsing '1e600'"},
+    };
+    for (const Hostile &f : files) {
+        try {
+            instance().loadProject(qvh::ProjectFromJson(f.text));
+            ADD_FAILURE() << f.text;
+        } catch (const qvh::ProjectError &e) {
+            EXPECT_NE(std::string(e.what()).find(f.message), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST_F(ProjectFileTest, AFileErrorNamesTheFile)
 {
     std::string file = path("broken");
