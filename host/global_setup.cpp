@@ -3,6 +3,8 @@
 
 #include "engine/engine_lifecycle.h"
 #include "generated/quorvel_pipl.h"
+#include "host/handle_lock.h"
+#include "host/handle_owner.h"
 #include "host/suite_access.h"
 #include "support/platform.h"
 #include "support/text.h"
@@ -32,19 +34,16 @@ void registerWithHost(SuiteAccess &suites, GlobalData *global)
 PF_Err storePluginFolder(SuiteAccess &suites, GlobalData *global)
 {
     const AEGP_MemorySuite1 *memory = memorySuite(suites);  /* before the handle exists */
-    AEGP_MemHandle pathH = nullptr;
-    PF_Err err = utilitySuite13(suites)->AEGP_GetPluginPaths(0, AEGP_GetPathTypes_APP, &pathH);
+    MemHandleOwner pathH(memory);
+    PF_Err err = utilitySuite13(suites)->AEGP_GetPluginPaths(0, AEGP_GetPathTypes_APP, pathH.out());
     if (err)
         return err;
-    void *path = nullptr;
-    err = memory->AEGP_LockMemHandle(pathH, &path);
-    if (!err && path) {
-        std::string text = PluginFolderText(static_cast<const A_UTF16Char *>(path));
-        std::memcpy(global->pluginFolder, text.c_str(), text.size() + 1);
-        memory->AEGP_UnlockMemHandle(pathH);
-    }
-    memory->AEGP_FreeMemHandle(pathH);
-    return err;
+    MemLock path(memory, pathH.get());
+    if (!path)
+        return path.err();
+    std::string text = PluginFolderText(reinterpret_cast<const A_UTF16Char *>(path.bytes()));
+    std::memcpy(global->pluginFolder, text.c_str(), text.size() + 1);
+    return PF_Err_NONE;
 }
 
 // Labels the Options button; the Effect UI suite is taken straight from the
@@ -58,10 +57,9 @@ PF_Err labelOptionsButton(PF_InData *in_data, PF_OutData *out_data)
         std::strcpy(out_data->return_msg, "Not able to acquire AEFX Suite.");
         return kMissingSuiteError;
     }
+    ReleaseOnExit release([basic] { return basic->ReleaseSuite(kPFEffectUISuite, kPFEffectUISuiteVersion1); });
     const PF_EffectUISuite1 *ui = static_cast<const PF_EffectUISuite1 *>(table);
-    PF_Err err = ui->PF_SetOptionsButtonName(in_data->effect_ref, "Test only");
-    basic->ReleaseSuite(kPFEffectUISuite, kPFEffectUISuiteVersion1);
-    return err;
+    return ui->PF_SetOptionsButtonName(in_data->effect_ref, "Test only");
 }
 
 // Steps 4 to 7 of the setup, on a locked, zeroed GlobalData.
@@ -94,31 +92,22 @@ PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data
     out_data->out_flags |= QV_PIPL_OUT_FLAGS;
     out_data->out_flags2 |= QV_PIPL_OUT_FLAGS2;
 
-    PF_Handle handle = PF_NEW_HANDLE(kGlobalDataHandleSize);
+    PFHandleOwner handle(in_data->utils->host_dispose_handle, PF_NEW_HANDLE(kGlobalDataHandleSize));
     if (!handle)
         return PF_Err_OUT_OF_MEMORY;
-    GlobalData *global = static_cast<GlobalData *>(PF_LOCK_HANDLE(handle));
-    if (!global) {  /* the host may refuse the lock: fail the setup rather than write through null */
-        PF_DISPOSE_HANDLE(handle);
-        return PF_Err_OUT_OF_MEMORY;
-    }
-    std::memset(global, 0, kGlobalDataHandleSize);
-
     PF_Err err = PF_Err_NONE;
-    try {
+    {
+        HandleLock lock(in_data, handle.get());
+        GlobalData *global = lock.as<GlobalData>();
+        if (!global)
+            return PF_Err_OUT_OF_MEMORY;  /* the host may refuse the lock: fail rather than write through null */
+        std::memset(global, 0, kGlobalDataHandleSize);
         if (in_data->appl_id != kPremiereApplId)  /* Premiere gets the handle unfilled */
             err = fillGlobalData(suites, in_data, out_data, global);
-    } catch (...) {
-        PF_UNLOCK_HANDLE(handle);
-        PF_DISPOSE_HANDLE(handle);  /* a missing suite: report it, leak nothing */
-        throw;
     }
-    PF_UNLOCK_HANDLE(handle);
-    if (err) {
-        PF_DISPOSE_HANDLE(handle);  /* a failed setup leaves nothing behind */
-        return err;
-    }
-    out_data->global_data = handle;
+    if (err)
+        return err;  /* a failed or thrown setup leaves nothing behind */
+    out_data->global_data = handle.release();
     return PF_Err_NONE;
 }
 

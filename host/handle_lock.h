@@ -1,6 +1,8 @@
 // Scoped locks of the host's handles: a PF_Handle through the command's handle
 // callbacks, and an AEGP memory handle through the "AEGP Memory Suite". Each
-// unlocks on leaving its scope, only when the lock was taken.
+// unlocks on leaving its scope, only when the lock was taken. An unlock that
+// throws is dropped there, since it may run while another exception unwinds
+// and a destructor must not throw; MemLock::unlock() reports it instead.
 #pragma once
 
 #include "sdk/ae_sdk.h"
@@ -15,8 +17,12 @@ public:
           data_(handle ? utils_->host_lock_handle(handle) : nullptr) {}
     ~HandleLock()
     {
-        if (data_)
+        if (!data_)
+            return;
+        try {
             utils_->host_unlock_handle(handle_);
+        } catch (...) {
+        }
     }
     HandleLock(const HandleLock &) = delete;
     HandleLock &operator=(const HandleLock &) = delete;
@@ -40,11 +46,18 @@ public:
         if (err_)
             data_ = nullptr;
     }
-    ~MemLock() { unlock(); }
+    ~MemLock()
+    {
+        try {
+            unlock();
+        } catch (...) {
+        }
+    }
     MemLock(const MemLock &) = delete;
     MemLock &operator=(const MemLock &) = delete;
 
-    // Unlocks now; the unlock's error, or 0 when nothing was locked.
+    // Unlocks now; the unlock's error, or 0 when nothing was locked. What the
+    // host throws goes on to the caller.
     A_Err unlock()
     {
         if (!data_)

@@ -2,6 +2,7 @@
 // reads, made, copied for flattening and re-setup, and disposed.
 #include "host/command_handlers.h"
 #include "host/handle_lock.h"
+#include "host/handle_owner.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,21 +39,17 @@ PF_Err copySequenceData(PF_InData *in_data, PF_Handle source, PF_Handle *dest)
 
 PF_Err OnSequenceSetup(const CommandArgs &a)
 {
-    PF_Handle handle = a.in_data->utils->host_new_handle(kSequenceDataSize);
+    PF_UtilCallbacks *utils = a.in_data->utils;
+    PFHandleOwner handle(utils->host_dispose_handle, utils->host_new_handle(kSequenceDataSize));
     if (!handle)
         return PF_Err_OUT_OF_MEMORY;  /* nothing stored */
-    bool zeroed = false;
     {
-        HandleLock bytes(a.in_data, handle);
-        if (bytes)
-            std::memset(bytes.as<char>(), 0, kSequenceDataSize);
-        zeroed = static_cast<bool>(bytes);
+        HandleLock bytes(a.in_data, handle.get());
+        if (!bytes)
+            return PF_Err_OUT_OF_MEMORY;
+        std::memset(bytes.as<char>(), 0, kSequenceDataSize);
     }
-    if (!zeroed) {
-        a.in_data->utils->host_dispose_handle(handle);
-        return PF_Err_OUT_OF_MEMORY;
-    }
-    a.out_data->sequence_data = handle;
+    a.out_data->sequence_data = handle.release();
     return PF_Err_NONE;
 }
 

@@ -3,6 +3,7 @@
 #include "storage/expression_data.h"
 
 #include "host/handle_lock.h"
+#include "host/handle_owner.h"
 #include "host/suite_access.h"
 
 #include <algorithm>
@@ -27,24 +28,20 @@ void storeText(char *block, const char *text, std::size_t length)
 }
 
 // A new text block holding `length` bytes of `text` and the NUL; nothing is
-// left allocated when it fails.
+// left allocated when it fails or the host throws.
 A_Err newTextBlock(const AEGP_MemorySuite1 *memory, const char *text, uint32_t length, AEGP_MemHandle *out)
 {
-    AEGP_MemHandle block = nullptr;
-    A_Err err = memory->AEGP_NewMemHandle(0, kExpressionBlockName, length + 1, AEGP_MemFlag_CLEAR, &block);
+    MemHandleOwner block(memory);
+    A_Err err = memory->AEGP_NewMemHandle(0, kExpressionBlockName, length + 1, AEGP_MemFlag_CLEAR, block.out());
     if (err)
         return err;
     {
-        MemLock bytes(memory, block);
-        err = bytes.err();
-        if (bytes)
-            storeText(bytes.bytes(), text, length);
+        MemLock bytes(memory, block.get());
+        if (!bytes)
+            return bytes.err();
+        storeText(bytes.bytes(), text, length);
     }
-    if (err) {
-        memory->AEGP_FreeMemHandle(block);
-        return err;
-    }
-    *out = block;
+    *out = block.release();
     return A_Err_NONE;
 }
 
@@ -72,15 +69,13 @@ PF_Err MakeExpressionData(SuiteAccess &suites, PF_InData *in_data, const char *t
     if (!fitsRecord(length))
         return PF_Err_OUT_OF_MEMORY;
     const AEGP_MemorySuite1 *memory = memorySuite(suites);  /* both suites before the handle exists */
-    PF_Handle handle = handleSuite(suites)->host_new_handle(sizeof(ExpressionData));
+    const PF_HandleSuite1 *handles = handleSuite(suites);
+    PFHandleOwner handle(in_data->utils->host_dispose_handle, handles->host_new_handle(sizeof(ExpressionData)));
     if (!handle)
         return PF_Err_OUT_OF_MEMORY;
-    PF_Err err = fillRecord(in_data, memory, handle, text, static_cast<uint32_t>(length));
-    if (err) {
-        in_data->utils->host_dispose_handle(handle);
+    if (PF_Err err = fillRecord(in_data, memory, handle.get(), text, static_cast<uint32_t>(length)))
         return err;
-    }
-    *out = handle;
+    *out = handle.release();
     return PF_Err_NONE;
 }
 

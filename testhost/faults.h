@@ -12,6 +12,9 @@ namespace qvh {
 // failFunction(kWithholdScriptResult, 1): AEGP_ExecuteScript hands back no
 // result handle, as after a script that produced nothing.
 constexpr const char *kWithholdScriptResult = "AEGP_ExecuteScript result";
+// failFunction(kNoLayerPixels, 1): checkout_layer_pixels succeeds and hands
+// back no world, as for a layer with nothing inside the requested rectangle.
+constexpr const char *kNoLayerPixels = "checkout_layer_pixels world";
 
 class Faults {
 public:

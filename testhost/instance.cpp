@@ -545,9 +545,12 @@ PF_Err Instance::checkoutParam(PF_ParamIndex index, PF_ParamDef *param)
         return PF_Err_BAD_CALLBACK_PARAM;
     if (index < 0 || index >= count())
         return PF_Err_INVALID_INDEX;
+    PF_Err err = host().faults.check("checkout_param");  /* a throw checks nothing out */
+    ++checkouts_;  /* checked in even when refused, as the plug-in must */
+    if (err)
+        return err;  /* the record stays as the plug-in gave it */
     *param = this->param(index);
     param->uu.change_flags = PF_ChangeFlag_NONE;
-    ++checkouts_;
     return PF_Err_NONE;
 }
 

@@ -129,7 +129,7 @@ static PF_Err checkoutLayerPixels(PF_ProgPtr, A_long checkoutId, PF_EffectWorld 
                             ", not checked out in the pre-render");
         return PF_Err_BAD_CALLBACK_PARAM;
     }
-    if (it->second) {
+    if (it->second && !host().faults.check(kNoLayerPixels)) {
         /* each render gets its own record over the shared, read-only pixels */
         PF_EffectWorld &record = frame->handedOut[checkoutId];
         record = it->second->pf();

@@ -2,6 +2,7 @@
 // the host's stream services, as one undo step.
 #include "host/command_handlers.h"
 #include "host/global_data.h"
+#include "host/handle_owner.h"
 #include "host/param_indices.h"
 #include "host/suite_access.h"
 #include "ui/user_changed_param.h"
@@ -52,14 +53,15 @@ PF_Err ResetGroups(PF_ParamIndex button, const CommandArgs &a, const GlobalData 
     streamSuite(a.suites);  /* every suite before the undo group opens: a missing one leaves none open */
     if (A_Err err = utility->AEGP_StartUndoGroup(kUndoName))
         return err;
+    /* closed on every way out, so the host's undo history stays usable */
+    ReleaseOnExit endGroup([utility] { return utility->AEGP_EndUndoGroup(); });
     AEGP_EffectRefH effect = nullptr;
-    if (A_Err err = pfInterface->AEGP_GetNewEffectForEffect(pluginId, a.in_data->effect_ref, &effect)) {
-        utility->AEGP_EndUndoGroup();  /* keeps the host's undo history usable */
+    if (A_Err err = pfInterface->AEGP_GetNewEffectForEffect(pluginId, a.in_data->effect_ref, &effect))
         return err;
-    }
+    ReleaseOnExit disposeEffect([effects, effect] { return effects->AEGP_DisposeEffect(effect); });
     resetMarkedGroups(button, a, pluginId, effect);
-    A_Err disposeErr = effects->AEGP_DisposeEffect(effect);
-    A_Err endErr = utility->AEGP_EndUndoGroup();
+    A_Err disposeErr = disposeEffect.now();
+    A_Err endErr = endGroup.now();
     return disposeErr ? disposeErr : endErr;
 }
 
@@ -71,16 +73,18 @@ A_Err ResetParameter(AEGP_PluginID pluginId, const CommandArgs &a, const A_Time 
     A_Err err = streams->AEGP_GetNewEffectStreamByIndex(pluginId, effect, index, &stream);
     if (err)
         return err;
+    ReleaseOnExit disposeStream([streams, stream] { return streams->AEGP_DisposeStream(stream); });
     AEGP_StreamValue2 current;
     std::memset(&current, 0, sizeof current);
     err = streams->AEGP_GetNewStreamValue(pluginId, stream, AEGP_LTimeMode_LayerTime, &time, true, &current);
     if (!err) {
+        ReleaseOnExit disposeValue([streams, &current] { return streams->AEGP_DisposeStreamValue(&current); });
         current.val = value;
         err = streams->AEGP_SetStreamValue(pluginId, stream, &current);
-        A_Err disposeErr = streams->AEGP_DisposeStreamValue(&current);
+        A_Err disposeErr = disposeValue.now();
         err = err ? err : disposeErr;
     }
-    A_Err disposeErr = streams->AEGP_DisposeStream(stream);
+    A_Err disposeErr = disposeStream.now();
     return err ? err : disposeErr;
 }
 

@@ -1,21 +1,23 @@
 #include "ui/script_bridge.h"
 
+#include "host/handle_lock.h"
+#include "host/handle_owner.h"
 #include "host/suite_access.h"
 
 namespace qv {
 namespace {
 
 // Copies a host text handle out (up to its first NUL) and frees it.
-bool takeText(const AEGP_MemorySuite1 *memory, AEGP_MemHandle handle, std::string &text)
+bool takeText(const AEGP_MemorySuite1 *memory, MemHandleOwner &handle, std::string &text)
 {
     if (!handle)
         return false;
-    void *bytes = nullptr;
-    if (memory->AEGP_LockMemHandle(handle, &bytes) == A_Err_NONE && bytes) {
-        text = static_cast<const char *>(bytes);
-        memory->AEGP_UnlockMemHandle(handle);
+    {
+        MemLock bytes(memory, handle.get());
+        if (bytes)
+            text = bytes.bytes();
     }
-    memory->AEGP_FreeMemHandle(handle);
+    handle.reset();
     return true;
 }
 
@@ -34,9 +36,9 @@ A_Err RunScript(SuiteAccess &suites, const std::string &script)
 ScriptResult RunScriptWithResult(SuiteAccess &suites, const std::string &script)
 {
     const AEGP_MemorySuite1 *memory = memorySuite(suites);  /* before any handle exists */
-    AEGP_MemHandle resultH = nullptr, errorH = nullptr;
+    MemHandleOwner resultH(memory), errorH(memory);  /* both freed, whatever throws */
     ScriptResult out;
-    out.err = GetUtilitySuite(suites)->AEGP_ExecuteScript(0, script.c_str(), false, &resultH, &errorH);
+    out.err = GetUtilitySuite(suites)->AEGP_ExecuteScript(0, script.c_str(), false, resultH.out(), errorH.out());
     out.hasResult = takeText(memory, resultH, out.result);  /* a failed run may still hand back texts */
     takeText(memory, errorH, out.error);
     return out;

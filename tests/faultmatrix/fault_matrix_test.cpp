@@ -1,12 +1,16 @@
 // The fault matrix: every command the host sends is run once to learn which
 // suites, host functions and allocations it reaches, then once per fault in
-// each of them (suite missing, error code, exception, failed handle or memory
-// allocation). Each row must end in an error the host can show or in a
-// fallback, with nothing leaked, no suite held and the stored code intact.
+// each of them (suite missing, error code, exception, a null where the host
+// may hand one back, failed handle or memory allocation). Each row must end
+// in an error the host can show or in a fallback, with nothing leaked, no
+// suite, lock, checkout, effect, stream or undo group held, and the stored
+// code intact.
 #include "common/host_fixture.h"
 #include "host/param_indices.h"
 #include "testhost/aegp_refs.h"
+#include "testhost/composition.h"
 #include "testhost/script_engine.h"
+#include "testhost/smartfx.h"
 
 #include <cstdlib>
 #include <functional>
@@ -34,30 +38,74 @@ Outcome of(const qvh::CommandResult &r) { return {r.err, r.message()}; }
 
 // One fault to inject, applied after a clean run showed the command reaches it.
 struct Fault {
-    std::string name;
+    enum Kind { kSuiteMissing, kFails, kThrows, kNull, kAllocation };
+    Kind kind;
+    std::string name;     // the suite or host function
+    std::string row;      // what the row injects
     std::function<void()> apply;
 };
+
+// Pseudo-functions that make a host function hand back null instead of failing.
+bool isNullFault(const std::string &name) { return name == qvh::kWithholdScriptResult || name == qvh::kNoLayerPixels; }
 
 std::vector<Fault> faultsFor(const qvh::Faults::Consulted &reached)
 {
     auto &f = qvh::host().faults;
     std::vector<Fault> faults;
     for (const std::string &suite : reached.suites)
-        faults.push_back({"suite " + suite + " missing", [&f, suite] { f.removeSuite(suite); }});
+        faults.push_back({Fault::kSuiteMissing, suite, "suite " + suite + " missing", [&f, suite] { f.removeSuite(suite); }});
+    std::set<std::string> throwing;  /* "F 3" is F for one index: a throw is the same for every index */
     for (const std::string &fn : reached.functions) {
-        faults.push_back({fn + " fails", [&f, fn] { f.failFunction(fn, PF_Err_INTERNAL_STRUCT_DAMAGED); }});
+        if (isNullFault(fn)) {
+            faults.push_back({Fault::kNull, fn, fn + " null", [&f, fn] { f.failFunction(fn, 1); }});
+            continue;
+        }
+        faults.push_back({Fault::kFails, fn, fn + " fails", [&f, fn] { f.failFunction(fn, PF_Err_INTERNAL_STRUCT_DAMAGED); }});
+        if (throwing.insert(fn.substr(0, fn.find(' '))).second)
+            faults.push_back({Fault::kThrows, fn, fn + " throws", [&f, fn] { f.throwFrom(fn); }});
     }
-    if (reached.handleAllocations > 0) {
-        faults.push_back({"first handle allocation fails", [&f] { f.failHandleAllocations(1); }});
-        if (reached.handleAllocations > 1)
-            faults.push_back({"every handle allocation fails", [&f] { f.failHandleAllocations(1 << 20); }});
-    }
-    if (reached.memoryAllocations > 0) {
-        faults.push_back({"first memory allocation fails", [&f] { f.failMemoryAllocations(1); }});
-        if (reached.memoryAllocations > 1)
-            faults.push_back({"every memory allocation fails", [&f] { f.failMemoryAllocations(1 << 20); }});
-    }
+    auto allocations = [&](int reachedCount, const char *what, void (qvh::Faults::*fail)(int)) {
+        if (reachedCount > 0)
+            faults.push_back({Fault::kAllocation, what, std::string("first ") + what + " allocation fails",
+                              [&f, fail] { (f.*fail)(1); }});
+        if (reachedCount > 1)
+            faults.push_back({Fault::kAllocation, what, std::string("every ") + what + " allocation fails",
+                              [&f, fail] { (f.*fail)(1 << 20); }});
+    };
+    allocations(reached.handleAllocations, "handle", &qvh::Faults::failHandleAllocations);
+    allocations(reached.memoryAllocations, "memory", &qvh::Faults::failMemoryAllocations);
     return faults;
+}
+
+// Error codes the host knows how to show: its own (PF_Err) and the AEGP
+// suites' (A_Err), which the plug-in may pass on.
+bool hostShows(PF_Err err)
+{
+    return (err >= A_Err_GENERIC && err <= A_Err_CONST_PROJECT_MODIFICATION) || err == A_Err_MISSING_SUITE ||
+           (err >= PF_Err_INTERNAL_STRUCT_DAMAGED && err <= PF_Err_CANNOT_PARSE_KEYFRAME_TEXT);
+}
+
+// What a row may end in: success (the fallback), or a code the host shows
+// with the message the dispatcher gives thrown codes (a missing suite) and
+// exceptions. A thrown unlock may end in success: where the plug-in unlocks
+// on leaving a scope it does not use the result.
+void expectShowable(const Fault &fault, const Outcome &o)
+{
+    if (o.err == PF_Err_NONE) {
+        if (fault.kind == Fault::kThrows) {
+            EXPECT_EQ(fault.name, "AEGP_UnlockMemHandle") << "exception lost";
+        }
+        return;
+    }
+    EXPECT_TRUE(hostShows(o.err)) << "error " << o.err << " the host cannot show: " << o.message;
+    if (fault.kind == Fault::kThrows) {
+        EXPECT_EQ(o.err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+        EXPECT_EQ(o.message, "QUORVEL::INNER_ERROR: injected fault in " + fault.name);
+    }
+    if (fault.kind == Fault::kSuiteMissing && fault.name != kPFEffectUISuite) {  /* global setup says it its own way */
+        EXPECT_EQ(o.err, PF_Err_BAD_CALLBACK_PARAM);
+        EXPECT_EQ(o.message, "Error Id : 516");
+    }
 }
 
 class FaultMatrixTest : public InstanceTest {
@@ -89,9 +137,13 @@ protected:
 
     // Runs `command` clean, then once per fault it reaches. `prepare` runs
     // before every run (fault-free), `restore` after it. A row may leave the
-    // code as it was or as the clean run left it, nothing else.
-    void matrix(const std::string &command, const std::function<Outcome()> &run,
-                const std::function<void()> &prepare = {}, const std::function<void()> &restore = {})
+    // code as it was or as the clean run left it, nothing else; `check` adds
+    // what a row of this command must end in. Returns what the clean run
+    // reached.
+    using RowCheck = std::function<void(const Fault &, const Outcome &)>;
+    qvh::Faults::Consulted matrix(const std::string &command, const std::function<Outcome()> &run,
+                                  const std::function<void()> &prepare = {},
+                                  const std::function<void()> &restore = {}, const RowCheck &check = {})
     {
         auto &faults = qvh::host().faults;
         if (prepare)
@@ -99,20 +151,23 @@ protected:
         faults.takeConsulted();
         Outcome clean = guarded(run);
         qvh::Faults::Consulted reached = faults.takeConsulted();
-        ASSERT_EQ(clean.err, PF_Err_NONE) << command << " fails without a fault: " << clean.message;
+        EXPECT_EQ(clean.err, PF_Err_NONE) << command << " fails without a fault: " << clean.message;
+        if (clean.err)
+            return reached;
         if (restore)
             restore();
         const std::string cleanCode = instance().code();
         instance().setCode(kCode);
 
         for (const Fault &fault : faultsFor(reached)) {
-            SCOPED_TRACE(command + ", " + fault.name);
+            SCOPED_TRACE(command + ", " + fault.row);
             ++rows_;
             if (prepare)
                 prepare();
             std::size_t handles = qvh::hostHandles().live();
             std::size_t memory = qvh::memoryHandles().live();
             std::size_t locked = qvh::hostHandles().locked() + qvh::memoryHandles().locked();
+            int undoGroups = qvh::host().openUndoGroups;
             fault.apply();
             Outcome o = guarded(run);
             faults.clear();
@@ -122,14 +177,31 @@ protected:
             EXPECT_LE(qvh::hostHandles().live(), handles) << "host handles leaked";
             EXPECT_LE(qvh::memoryHandles().live(), memory) << "memory handles leaked";
             EXPECT_EQ(qvh::hostHandles().locked() + qvh::memoryHandles().locked(), locked) << "handles left locked";
-            EXPECT_EQ(qvh::host().suites.outstanding(), 0) << "suites left acquired";
-            EXPECT_TRUE(qvh::host().misuse().empty()) << qvh::host().misuse().front();
+            expectNothingHeld();
+            if (fault.name != "AEGP_EndUndoGroup") {  /* a close that failed leaves the group to the host */
+                EXPECT_EQ(qvh::host().openUndoGroups, undoGroups) << "undo group left open";
+            }
+            qvh::host().openUndoGroups = undoGroups;
+            expectShowable(fault, o);
+            if (check)
+                check(fault, o);
             std::string code = instance().code();
             if (code != cleanCode) {
                 EXPECT_EQ(code, kCode) << "stored code lost or altered";
             }
             instance().setCode(kCode);
         }
+        return reached;
+    }
+
+    // What no command may keep once it returned, whatever failed in it.
+    void expectNothingHeld()
+    {
+        EXPECT_EQ(qvh::host().suites.outstanding(), 0) << "suites left acquired";
+        EXPECT_EQ(qvh::aegpRefs().liveEffects(), 0u) << "effect references left over";
+        EXPECT_EQ(qvh::aegpRefs().liveStreams(), 0u) << "streams left over";
+        EXPECT_EQ(instance().outstandingCheckouts(), 0) << "parameters left checked out";
+        EXPECT_TRUE(qvh::host().misuse().empty()) << qvh::host().misuse().front();
     }
 
     // A command's outcome; a host command the simulator saw fail counts as an
@@ -171,12 +243,14 @@ TEST_F(FaultMatrixTest, SequenceCommands)
         if (instance().sequenceFlattened())
             instance().resetupSequence();
     });
-    matrix("SEQUENCE_RESETUP", [&] { return of(instance().resetupSequence()); },
-           [&] { instance().flattenSequence(); },
-           [&] {
-               if (instance().sequenceFlattened())
-                   instance().resetupSequence();
-           });
+    // A failed re-setup drops the sequence data: every row re-sets up a new copy.
+    std::unique_ptr<qvh::Instance> copy;
+    matrix("SEQUENCE_RESETUP", [&] { return of(copy->resetupSequence()); }, [&] {
+        copy.reset();
+        copy = instance().duplicate();
+        ASSERT_EQ(copy->flattenSequence().err, PF_Err_NONE);
+    });
+    copy.reset();
 }
 
 TEST_F(FaultMatrixTest, ArbitraryCallbacks)
@@ -216,9 +290,18 @@ TEST_F(FaultMatrixTest, ArbitraryCallbacks)
 TEST_F(FaultMatrixTest, ParameterUi)
 {
     matrix("UPDATE_PARAMS_UI", [&] { return of(instance().updateParamsUI()); });
-    matrix("edit, cancelled", [&] { return userChanged(qv::kEditButtonParam); });
+    // An editor run that failed or gave no text back says so and keeps the code.
+    auto editorFailed = [&](const Fault &fault, const Outcome &o) {
+        if ((fault.name == "AEGP_ExecuteScript" && fault.kind == Fault::kFails) ||
+            fault.name == qvh::kWithholdScriptResult) {
+            EXPECT_EQ(o.message, "The code editor failed and the code is unchanged: the host returned no text.");
+            EXPECT_EQ(instance().code(), kCode);
+        }
+    };
+    matrix("edit, cancelled", [&] { return userChanged(qv::kEditButtonParam); }, {}, {}, editorFailed);
     matrix("edit, new code typed", [&] { return userChanged(qv::kEditButtonParam); },
-           [&] { qvh::scriptEngine().setUser(kTypeOther); }, [&] { qvh::scriptEngine().setUser(kCancel); });
+           [&] { qvh::scriptEngine().setUser(kTypeOther); }, [&] { qvh::scriptEngine().setUser(kCancel); },
+           editorFailed);
     matrix("debug", [&] { return userChanged(qv::kDebugParam); });
     matrix("language switch", [&] { return userChanged(qv::kLanguageParam); },
            [&] { instance().setPopup(qv::kLanguageParam, 2); },
@@ -230,6 +313,57 @@ TEST_F(FaultMatrixTest, ParameterUi)
     matrix("reset 3D points", [&] { return userChanged(qv::kResetPoints3DParam); });
     matrix("ABOUT", [&] { return of(instance().command(PF_Cmd_ABOUT)); });
     matrix("DO_DIALOG", [&] { return of(instance().command(PF_Cmd_DO_DIALOG)); });
+}
+
+// A frame in each language, through PF_Cmd_SMART_PRE_RENDER and
+// PF_Cmd_SMART_RENDER (PF_Cmd_RENDER does nothing: all rendering is SmartFX):
+// GLSL drawing from the input and a loaded layer, Shadertoy code that does not
+// compile (its errors go to the log window), Lua drawing, asking the host's
+// script engine and leaving a message for the log. Besides what every row
+// checks, the request handed over in the pre-render must reach the host's
+// disposal; the render's runtime and texts are left to the sanitizers.
+struct RenderCase {
+    const char *language;
+    A_long popup;
+    const char *code;
+    bool loadLayer;
+    bool logs;
+};
+
+const RenderCase kRenderCases[] = {
+    {"GLSL", 1, "void main(){ outColor = getColor(uv) + getColor(0, uv); }", true, false},
+    {"Shadertoy", 2, "void mainImage(out vec4 fragColor, in vec2 fragCoord) { fragColor = broken; }", false, true},
+    {"Lua", 3, "qv.setColor(0, 0, 1, 1, 0, 0)\nreturn 'from Lua: ' .. qv.js('1 + 1')", false, true},
+};
+
+TEST_F(FaultMatrixTest, SmartRender)
+{
+    instance().setCheckbox(qv::kDebugParam, true);
+    ASSERT_EQ(instance().userChangedParam(qv::kDebugParam).err, PF_Err_NONE);  /* opens the log window */
+    qvh::CommandRunner runner = [this](PF_Cmd cmd, void *extra, PF_InData &in) {
+        return instance().command(cmd, extra, in);
+    };
+    for (const RenderCase &c : kRenderCases) {
+        qvh::Composition comp;
+        comp.width = 16, comp.height = 8;
+        if (c.loadLayer) {
+            comp.setLayer(0, qvh::testPattern(12, 6));
+            instance().setCheckbox(qv::kFirstLoadLayerParam, true);
+        }
+        auto frame = [&] {
+            qvh::SmartFx fx(comp, runner);
+            qvh::FrameResult r = fx.renderFrame(qvh::secondsTime(0.5, comp.fps));
+            EXPECT_TRUE(!r.preRenderOutput.pre_render_data || r.preRenderDataDisposed) << "request never disposed";
+            return Outcome{r.err(), r.message};
+        };
+        qvh::Faults::Consulted reached = matrix(std::string(c.language) + " frame", frame, [&] {
+            instance().setPopup(qv::kLanguageParam, c.popup);
+            instance().setCode(c.code);
+        });
+        EXPECT_EQ(reached.functions.count("AEGP_ExecuteScript"), c.logs ? 1u : 0u) << c.language;
+        EXPECT_EQ(reached.functions.count("checkout_layer_pixels 103"), c.loadLayer ? 1u : 0u) << c.language;
+        instance().setCheckbox(qv::kFirstLoadLayerParam, false);
+    }
 }
 
 // Global and parameter setup run before any instance exists: a fresh effect
@@ -260,7 +394,7 @@ TEST_F(SetupFaultTest, GlobalAndParamsSetup)
         clean.globalSetdown();
 
         for (const Fault &fault : faultsFor(reached)) {
-            SCOPED_TRACE(std::string(command) + ", " + fault.name);
+            SCOPED_TRACE(std::string(command) + ", " + fault.row);
             ++rows;
             std::size_t handles = qvh::hostHandles().live();
             std::size_t memory = qvh::memoryHandles().live();
@@ -277,7 +411,8 @@ TEST_F(SetupFaultTest, GlobalAndParamsSetup)
                     ADD_FAILURE() << "exception escaped to the host: " << e.what();
                 }
                 faults.clear();
-                if (stage == 0 && fault.name == std::string("suite ") + kPFEffectUISuite + " missing") {
+                expectShowable(fault, o);
+                if (stage == 0 && fault.kind == Fault::kSuiteMissing && fault.name == kPFEffectUISuite) {
                     EXPECT_NE(o.err, PF_Err_NONE);
                     EXPECT_EQ(o.message, "Not able to acquire AEFX Suite.");
                 }
