@@ -2,7 +2,7 @@
 // failures of context set-up and allocation, thread-local engines on several
 // threads at once, and the global shutdown.
 #include "engine_fixture.h"
-#include "x_windows.h"
+#include "common/x_windows.h"
 
 #include "engine/engine_lifecycle.h"
 
