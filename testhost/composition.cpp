@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace qvh {
 namespace {
@@ -124,11 +125,20 @@ Image testPattern(int width, int height)
     return image;
 }
 
-const World &Composition::inputWorld()
+// Render threads share a composition and may ask for its input first at the
+// same time: the pattern is made once, under a lock.
+std::shared_ptr<const World> Composition::sharedInput()
 {
+    static std::mutex *making = new std::mutex;
+    std::lock_guard<std::mutex> lock(*making);
     if (!input)
         input = World::fromImage(testPattern(width, height), depth);
-    return *input;
+    return input;
+}
+
+const World &Composition::inputWorld()
+{
+    return *sharedInput();  /* the composition keeps it */
 }
 
 void Composition::setLayer(int index, const Image &image, A_long padding)

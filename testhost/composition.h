@@ -84,8 +84,10 @@ struct Composition {
     // The layer chosen in "Layer N" (parameter 103 + N); null is no layer.
     std::shared_ptr<const World> layers[kLayerCount];
 
-    // The input layer at the composition's depth, making the pattern if needed.
+    // The input layer at the composition's depth, making the pattern if needed;
+    // safe from several threads at once (setLayer is not).
     const World &inputWorld();
+    std::shared_ptr<const World> sharedInput();
     // Sets layer `index` (or the input, index -1) from an image, converting
     // it to the composition's depth with `padding` bytes after every row.
     void setLayer(int index, const Image &image, A_long padding = 0);

@@ -76,8 +76,7 @@ PF_InData frameInData(const FrameTime &t)
 static bool layerFor(Composition &comp, PF_ParamIndex index, std::shared_ptr<const World> &layer)
 {
     if (index == 0) {
-        comp.inputWorld();
-        layer = comp.input;
+        layer = comp.sharedInput();
         return true;
     }
     if (index >= 103 && index < 103 + kLayerCount) {
@@ -187,7 +186,7 @@ FrameTime secondsTime(double seconds, double fps)
 
 SmartFx::SmartFx(Composition &comp, CommandRunner run) : comp_(comp), run_(std::move(run))
 {
-    comp_.inputWorld();  /* made once, before any thread reads it */
+    comp_.inputWorld();  /* made before the first frame, not inside one */
 }
 
 std::shared_ptr<World> SmartFx::makeOutput(const PF_LRect &rect)
