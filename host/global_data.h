@@ -3,6 +3,7 @@
 
 #include "sdk/ae_sdk.h"
 
+#include <atomic>
 #include <cstdint>
 #include <shared_mutex>
 #include <string>
@@ -18,8 +19,11 @@ constexpr std::size_t kGlobalDataHandleSize = 4112;
 struct GlobalData {
     uint32_t pluginId;                        // AEGP plug-in ID from registration
     char pluginFolder[kPluginFolderCapacity]; // "<app>\Plug-ins", escaped for script literals
-    uint8_t debugWindowOpened;                // set once the debug log window exists
+    // Set once the debug log window exists, on the user-interface thread,
+    // while render threads read it: atomic.
+    std::atomic<uint8_t> debugWindowOpened;
 };
+static_assert(sizeof(std::atomic<uint8_t>) == 1, "the flag keeps the handle's layout");
 static_assert(sizeof(GlobalData) <= kGlobalDataHandleSize, "GlobalData outgrew its handle");
 
 class SuiteAccess;

@@ -98,10 +98,11 @@ PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data
     PF_Err err = PF_Err_NONE;
     {
         HandleLock lock(in_data, handle.get());
-        GlobalData *global = lock.as<GlobalData>();
-        if (!global)
+        void *bytes = lock.as<void>();
+        if (!bytes)
             return PF_Err_OUT_OF_MEMORY;  /* the host may refuse the lock: fail rather than write through null */
-        std::memset(global, 0, kGlobalDataHandleSize);
+        std::memset(bytes, 0, kGlobalDataHandleSize);
+        GlobalData *global = static_cast<GlobalData *>(bytes);
         if (in_data->appl_id != kPremiereApplId)  /* Premiere gets the handle unfilled */
             err = fillGlobalData(suites, in_data, out_data, global);
     }

@@ -48,7 +48,7 @@ TEST_F(GlobalSetupTest, ReportsVersionFlagsAndFillsGlobalData)
     EXPECT_EQ(qvh::host().registeredNames(), std::vector<std::string>{"Quorvel"});
     EXPECT_EQ(global().pluginId, 1u);
     EXPECT_STREQ(global().pluginFolder, "/opt/It\\'s \\\"Host\\\"/Plug-ins");
-    EXPECT_EQ(global().debugWindowOpened, 0);
+    EXPECT_EQ(global().debugWindowOpened.load(), 0);
     EXPECT_EQ(qvh::host().optionsButtonName, "Test only");
     EXPECT_EQ(qvh::hostHandles().size(effect().globalData()), qv::kGlobalDataHandleSize);
 

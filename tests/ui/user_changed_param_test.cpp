@@ -149,12 +149,12 @@ TEST_F(UserChangedParamTest, TickingDebugOpensANewLogWindow)
 {
     instance().setCheckbox(qv::kDebugParam, false);
     EXPECT_FALSE(rerenders(instance().userChangedParam(qv::kDebugParam)));
-    EXPECT_EQ(global().debugWindowOpened, 0);
+    EXPECT_EQ(global().debugWindowOpened.load(), 0);
     instance().setCheckbox(qv::kDebugParam, true);
     qvh::CommandResult r = instance().userChangedParam(qv::kDebugParam);
     EXPECT_EQ(r.err, PF_Err_NONE);
     EXPECT_TRUE(rerenders(r));
-    EXPECT_EQ(global().debugWindowOpened, 1);
+    EXPECT_EQ(global().debugWindowOpened.load(), 1);
     EXPECT_EQ(qvh::scriptEngine().evaluate("__QUORVEL_DEBUG.window.visible"), "true");
     qvh::host().faults.failFunction("AEGP_ExecuteScript", A_Err_GENERIC);
     EXPECT_EQ(instance().userChangedParam(qv::kDebugParam).err, A_Err_GENERIC);
