@@ -37,7 +37,8 @@ const Program kPrograms[] = {
     {1, "void main(){ outColor = vec4(uv, fract(time), 1.0); }"},
     {2, "void mainImage(out vec4 c, in vec2 p){ c = vec4(p.yx / iResolution.yx, fract(iTime * 0.5), 1.0); }"},
     {3, "qv.glsl(string.format('void main(){ outColor = vec4(uv.y, %f, uv.x, 1.0); }', time % 1.0))\n"
-        "qv.glsl('void main(){ vec4 c = getColor(OUTPUT_LAYER_INDEX, uv); outColor = vec4(c.b, c.g, c.r, 1.0); }', true)"},
+        "qv.glsl('void main(){ vec4 c = getColor(OUTPUT_LAYER_INDEX, uv); outColor = vec4(c.b, c.g, c.r, 1.0); }', true)\n"
+        "return 'frame drawn'"},
 };
 constexpr int kProgramCount = sizeof kPrograms / sizeof kPrograms[0];
 
@@ -86,6 +87,9 @@ TEST_F(StressTest, FramesOnManyThreadsMatchOneThreadWhileTheUserEdits)
     std::vector<std::unique_ptr<qvh::Instance>> instances;
     for (const Program &p : kPrograms)
         instances.push_back(makeInstance(p));
+    /* The Lua frames carry a message for the debug log, whose window the user
+       interface thread opens while they render. */
+    instances[2]->setCheckbox(qv::kDebugParam, true);
     auto programOf = [&](int thread, int frame) { return (thread + frame) % kProgramCount; };
     auto frameOf = [&](int thread, int frame) { return frame * threads + thread; };
 
