@@ -3,8 +3,9 @@
 // from a Lua count hook. A hook that stays installed slows every Lua
 // instruction (about 1.6x on plain loops), so during a run a watchdog thread
 // arms a one-instruction hook every kAskInterval instead, the way lua.c stops
-// a script on Ctrl-C (lua_sethook may be called from another thread or a
-// signal handler). The hook asks the host once and disarms itself.
+// a script on Ctrl-C from a signal handler: Lua lets lua_sethook be called
+// asynchronously (scripts/tsan.supp says why that holds from another thread).
+// The hook asks the host once and disarms itself.
 // Coroutines run on Lua threads of their own that the watchdog cannot see;
 // they get a standing count hook from their creation on.
 #include "lua/abort_watch.h"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test twice: a normal build,
-# then one under AddressSanitizer and UndefinedBehaviorSanitizer; then runs
-# each fuzz target briefly.
+# then one under AddressSanitizer and UndefinedBehaviorSanitizer; then the
+# threaded tests under ThreadSanitizer; then runs each fuzz target briefly.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,5 +15,6 @@ export LSAN_OPTIONS=suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 scripts/build.sh build-asan -DQV_SANITIZE=ON -DQV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 scripts/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs"
+scripts/tsan.sh
 scripts/fuzz.sh 10
-echo "all tests passed (normal and sanitizer builds, short fuzzing)"
+echo "all tests passed (normal and sanitizer builds, ThreadSanitizer, short fuzzing)"
