@@ -1,6 +1,6 @@
 // Test seam: makes the engine's context set-up and its allocations fail on
 // purpose, and sizes the hidden windows made afterwards, so tests reach the
-// failure paths of Parts 2.1, 2.2 and 2.5 without a broken driver.
+// failure paths of context creation, frame set-up and read-back without a broken driver.
 #pragma once
 
 namespace qv {

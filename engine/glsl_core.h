@@ -1,5 +1,5 @@
 // GLSLCore: one GLSL fragment pass over the output frame in a hidden GLFW
-// window's OpenGL 3.3 core context (Parts 2.1 to 2.5). Errors are queued,
+// window's OpenGL 3.3 core context. Errors are queued,
 // never thrown; callers drain them with hasError/popError after render.
 #pragma once
 
