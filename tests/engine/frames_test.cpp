@@ -3,6 +3,7 @@
 #include "engine_fixture.h"
 
 #include <limits>
+#include <ostream>
 
 namespace {
 
@@ -120,6 +121,12 @@ struct SpecialCase {
     double r, g, b, a;      // written by the shader through sliders
     double wantA, wantR, wantG, wantB;  // in host units; NaN where NaN is expected
 };
+
+// Named by its fields: gtest would otherwise print the struct's raw bytes, padding included.
+void PrintTo(const SpecialCase &c, std::ostream *os)
+{
+    *os << "depth " << c.depth << ", shader (" << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")";
+}
 
 class SpecialValueTest : public EngineTest, public ::testing::WithParamInterface<SpecialCase> {};
 

@@ -4,6 +4,8 @@
 
 #include "host/pre_render.h"
 
+#include <ostream>
+
 namespace {
 
 class PreRenderTest : public RenderTest {
@@ -51,6 +53,12 @@ struct FailureRow {
     A_Err err;
     std::size_t layerCheckouts;  // checkout_layer calls still made
 };
+
+// Named by the failing function: gtest would otherwise print the row's raw bytes, padding included.
+void PrintTo(const FailureRow &row, std::ostream *os)
+{
+    *os << row.function << " fails with " << row.err;
+}
 
 class PreRenderFailure : public PreRenderTest, public ::testing::WithParamInterface<FailureRow> {};
 
