@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <memory>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -112,6 +113,12 @@ struct InitFaultCase {
     qv::EngineFault fault;
     const char *message;
 };
+
+// Named by the message: gtest would otherwise print the case's raw bytes, padding included.
+void PrintTo(const InitFaultCase &c, std::ostream *os)
+{
+    *os << "fault " << static_cast<int>(c.fault) << " (" << c.message << ")";
+}
 
 class InitFaultTest : public EngineTest, public ::testing::WithParamInterface<InitFaultCase> {};
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -19,6 +20,12 @@ struct UniformCase {
     std::function<void(Frame &)> setUp;
     double r, g, b;
 };
+
+// Named by its name: gtest would otherwise print the case's raw bytes, the function's unused storage included.
+void PrintTo(const UniformCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class UniformTest : public EngineTest, public ::testing::WithParamInterface<UniformCase> {};
 
