@@ -12,8 +12,9 @@
 // came out wrong.
 //
 // Flat means, from the first sample of a phase after its warm-up (300
-// frames, 20 instances: the driver's first compiles settle) to its last: resident memory grew by less than kRssBoundKiB, the heap in use
-// by less than kHeapBoundKiB (26 bytes a frame over the default run), and the
+// frames, 20 instances: the driver's first compiles settle) to its last:
+// resident memory grew by less than kRssBoundKiB, the heap in use by less
+// than kHeapBoundKiB (26 bytes a frame over the default run), and the
 // handle and GL object counts did not grow; after global setdown no handle is
 // live. The driver's JIT code and freed but unreturned pages move RSS a
 // little; the heap column tells those from a leak. It drifts too, by some 5
@@ -339,8 +340,8 @@ int main(int argc, char **argv)
         verdict += " handles left after setdown;";
     if (!failure.empty())
         std::printf("FAILED: %s\n", failure.c_str());
-    std::printf("verdict: %s (growth from the first sample of a phase after warm-up to its last below %ld KiB of RSS and "
-                "%ld KiB of heap in use; handles and GL objects must not grow)\n",
+    std::printf("verdict: %s (growth from the first sample of a phase after warm-up to its last below %ld KiB "
+                "of RSS and %ld KiB of heap in use; handles and GL objects must not grow)\n",
                 verdict.empty() ? "flat" : ("NOT flat:" + verdict).c_str(), kRssBoundKiB, kHeapBoundKiB);
     return verdict.empty() && failure.empty() ? 0 : 1;
 }
