@@ -4,6 +4,7 @@
 // into this program (its PiPL read from the built library), so the thread's
 // driver engine reports the stages of the pass the render runs. Needs a
 // display: run it through scripts/with-display.sh.
+#include "bench/loaded_effect.h"
 #include "engine/glsl_core.h"
 #include "host/param_indices.h"
 #include "testhost/composition.h"
@@ -18,35 +19,12 @@
 #include <chrono>
 #include <memory>
 
-extern "C" PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                 PF_LayerDef *output, void *extra);
-
 namespace {
-
-qvh::Plugin &plugin()
-{
-    static qvh::Plugin *p = new qvh::Plugin(QV_PLUGIN_PATH, EntryPointFunc);
-    return *p;
-}
 
 // One effect instance with default values, set up as the host sets it up.
 struct Setup {
-    qvh::Effect effect{plugin()};
-    std::unique_ptr<qvh::DeclaredParams> params;
-    std::unique_ptr<qvh::Instance> instance;
-    Setup()
-    {
-        effect.globalSetup();
-        params.reset(new qvh::DeclaredParams(effect));
-        params->setup();
-        instance = qvh::Instance::create(*params);
-    }
-    ~Setup()
-    {
-        instance.reset();
-        params.reset();
-        effect.globalSetdown();
-    }
+    LoadedEffect loaded;
+    std::unique_ptr<qvh::Instance> instance = qvh::Instance::create(*loaded.params);
     qvh::CommandRunner runner()
     {
         return [this](PF_Cmd cmd, void *extra, PF_InData &in) { return instance->command(cmd, extra, in); };

@@ -28,6 +28,7 @@
 // samples past the warm-up). Needs a display: run it through
 // scripts/with-display.sh.
 #include "bench/gl_census.h"
+#include "bench/loaded_effect.h"
 #include "host/param_indices.h"
 #include "testhost/composition.h"
 #include "testhost/declared_params.h"
@@ -52,9 +53,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-extern "C" PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                 PF_LayerDef *output, void *extra);
 
 namespace {
 
@@ -132,30 +130,6 @@ void printSample(const Sample &s, const Sample &first)
 
 // ---- the effect ----
 
-qvh::Plugin &plugin()
-{
-    static qvh::Plugin *p = new qvh::Plugin(QV_PLUGIN_PATH, EntryPointFunc);
-    return *p;
-}
-
-struct Effect {
-    qvh::Effect effect{plugin()};
-    std::unique_ptr<qvh::DeclaredParams> params;
-    Effect()
-    {
-        if (effect.globalSetup().err)
-            throw std::runtime_error("global setup failed");
-        params.reset(new qvh::DeclaredParams(effect));
-        if (params->setup().err)
-            throw std::runtime_error("parameter setup failed");
-    }
-    ~Effect()
-    {
-        params.reset();
-        effect.globalSetdown();
-    }
-};
-
 // ---- phase 1: frames ----
 
 struct Variant {
@@ -194,7 +168,7 @@ std::string checkFrame(const qvh::FrameResult &r, const Variant &v)
     return "";
 }
 
-std::vector<Sample> soakFrames(Effect &fx, long frames, long interval, std::string &failure)
+std::vector<Sample> soakFrames(LoadedEffect &fx, long frames, long interval, std::string &failure)
 {
     std::vector<Sample> samples;
     std::unique_ptr<qvh::Instance> instance = qvh::Instance::create(*fx.params);
@@ -221,7 +195,7 @@ std::vector<Sample> soakFrames(Effect &fx, long frames, long interval, std::stri
 
 // One instance's life: created with its own code, duplicated, the duplicate
 // saved and loaded back, code pasted into the loaded one, all disposed.
-std::string cycleInstance(Effect &fx, long n, const std::string &projectPath)
+std::string cycleInstance(LoadedEffect &fx, long n, const std::string &projectPath)
 {
     std::unique_ptr<qvh::Instance> made = qvh::Instance::create(*fx.params);
     std::string code = "// instance " + std::to_string(n) + "\n" + std::string(static_cast<size_t>(n % 97), 'x');
@@ -238,7 +212,7 @@ std::string cycleInstance(Effect &fx, long n, const std::string &projectPath)
     return "";
 }
 
-std::vector<Sample> soakInstances(Effect &fx, long instances, long interval, std::string &failure)
+std::vector<Sample> soakInstances(LoadedEffect &fx, long instances, long interval, std::string &failure)
 {
     std::vector<Sample> samples;
     std::string path = (std::filesystem::temp_directory_path() /
@@ -320,7 +294,7 @@ int main(int argc, char **argv)
     long baselineMemory = static_cast<long>(qvh::memoryHandles().live());
     printHeader();
     {
-        Effect fx;
+        LoadedEffect fx;
         Clock::time_point start = Clock::now();
         std::vector<Sample> s = soakFrames(fx, frames, std::max(1L, frames / kSamplesPerPhase), failure);
         printPhase(s, kWarmUpFrames, frames, secondsSince(start), "frames");

@@ -9,6 +9,16 @@
 
 namespace qv {
 
+// Runs a host call on a clean-up path (a destructor, or while another
+// exception unwinds), where nothing may be thrown: what it throws is dropped.
+template <class Call> void CallDroppingThrow(Call &&call) noexcept
+{
+    try {
+        call();
+    } catch (...) {
+    }
+}
+
 class HandleLock {
 public:
     // A null handle gives a lock that holds nothing.
@@ -17,12 +27,8 @@ public:
           data_(handle ? utils_->host_lock_handle(handle) : nullptr) {}
     ~HandleLock()
     {
-        if (!data_)
-            return;
-        try {
-            utils_->host_unlock_handle(handle_);
-        } catch (...) {
-        }
+        if (data_)
+            CallDroppingThrow([this] { utils_->host_unlock_handle(handle_); });
     }
     HandleLock(const HandleLock &) = delete;
     HandleLock &operator=(const HandleLock &) = delete;
@@ -48,10 +54,7 @@ public:
     }
     ~MemLock()
     {
-        try {
-            unlock();
-        } catch (...) {
-        }
+        CallDroppingThrow([this] { unlock(); });
     }
     MemLock(const MemLock &) = delete;
     MemLock &operator=(const MemLock &) = delete;

@@ -6,6 +6,7 @@
 // turn is dropped, as in any destructor.
 #pragma once
 
+#include "host/handle_lock.h"
 #include "sdk/ae_sdk.h"
 
 #include <utility>
@@ -35,13 +36,8 @@ public:
     // Frees the handle now; null afterwards.
     void reset() noexcept
     {
-        AEGP_MemHandle h = release();
-        if (!h)
-            return;
-        try {
-            memory_->AEGP_FreeMemHandle(h);
-        } catch (...) {
-        }
+        if (AEGP_MemHandle h = release())
+            CallDroppingThrow([this, h] { memory_->AEGP_FreeMemHandle(h); });
     }
 
 private:
@@ -56,12 +52,8 @@ public:
     PFHandleOwner(void (*dispose)(PF_Handle), PF_Handle handle) : dispose_(dispose), handle_(handle) {}
     ~PFHandleOwner()
     {
-        if (!handle_)
-            return;
-        try {
-            dispose_(handle_);
-        } catch (...) {
-        }
+        if (handle_)
+            CallDroppingThrow([this] { dispose_(handle_); });
     }
     PFHandleOwner(const PFHandleOwner &) = delete;
     PFHandleOwner &operator=(const PFHandleOwner &) = delete;
@@ -90,12 +82,8 @@ public:
     explicit ReleaseOnExit(Release release) : release_(std::move(release)) {}
     ~ReleaseOnExit()
     {
-        if (!pending_)
-            return;
-        try {
-            release_();
-        } catch (...) {
-        }
+        if (pending_)
+            CallDroppingThrow(release_);
     }
     ReleaseOnExit(const ReleaseOnExit &) = delete;
     ReleaseOnExit &operator=(const ReleaseOnExit &) = delete;
