@@ -32,6 +32,28 @@ inline bool ownEngineWindow(Display *display, Window window, Atom pidAtom)
     return ours;
 }
 
+// Windows of other programs may close between listing and reading them: X
+// errors on the counting connection are ignored rather than ending the test
+// program (Xlib's default); errors on other connections go to the handler
+// that was installed before.
+struct IgnoreErrorsOn {
+    static Display *&display() { static Display *d = nullptr; return d; }
+    static XErrorHandler &previous() { static XErrorHandler h = nullptr; return h; }
+    static int handle(Display *d, XErrorEvent *e) { return d == display() ? 0 : previous()(d, e); }
+
+    explicit IgnoreErrorsOn(Display *d)
+    {
+        display() = d;
+        previous() = XSetErrorHandler(handle);
+    }
+    ~IgnoreErrorsOn()
+    {
+        XSync(display(), False);  /* its errors arrive while ignored */
+        XSetErrorHandler(previous());
+        display() = nullptr;
+    }
+};
+
 inline int engineWindowCount()
 {
     Display *display = nullptr;
@@ -46,10 +68,13 @@ inline int engineWindowCount()
     unsigned int count = 0;
     int found = 0;
     Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count; ++i)
-            found += ownEngineWindow(display, children[i], pidAtom) ? 1 : 0;
-        XFree(children);
+    {
+        IgnoreErrorsOn ignore(display);
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                found += ownEngineWindow(display, children[i], pidAtom) ? 1 : 0;
+            XFree(children);
+        }
     }
     XCloseDisplay(display);
     return found;
