@@ -173,8 +173,9 @@ TEST_F(RenderCli, SavedProjectKeepsTheConvertedCodeAndTheValuesAndRendersAlike)
 TEST_F(RenderCli, OptionsApplyOverALoadedProject)
 {
     write("c.glsl", "void main(){ outColor = vec4(slider[1], 0.0, 0.0, 1.0); }");
-    ASSERT_EQ(qvhost("--code " + path("c.glsl") + " --slider 1=0.25 --size 4x4 --save-project " + path("p.json") +
-                     " --out " + path("a.png")).status, 0);
+    ToolRun saved = qvhost("--code " + path("c.glsl") + " --slider 1=0.25 --size 4x4 --save-project " + path("p.json") +
+                           " --out " + path("a.png"));
+    ASSERT_EQ(saved.status, 0) << saved.output;
     ToolRun r = qvhost("--project " + path("p.json") + " --slider 1=1 --size 4x4 --out " + path("b.png"));
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_NEAR(qvh::readImage(path("a.png")).pixel(0, 0)[0], 0.25f, 1.0f / 255);
