@@ -10,16 +10,18 @@ jobs=$(nproc)
 scripts/build.sh build
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j "$jobs"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
+# intercept_tls_get_addr=0: gcc 12's runtime takes the 16 bytes before a
+# dynamic TLS block at offset 16 of a page for an old glibc header, so the
+# block is recorded with a garbage range ("DTLS 10 at 0x000000000b83-...") and
+# the exit-time leak check dies reading it ("Tracer caught signal 11"). Where a
+# block lands depends on the heap layout, so it struck some runs only. Leak
+# checking still scans those blocks: it treats everything the loader allocated,
+# dynamic TLS included, as reachable and reads it.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1:intercept_tls_get_addr=0
 export LSAN_OPTIONS=suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 scripts/build.sh build-asan -DQV_SANITIZE=ON -DQV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-# LeakSanitizer's exit-time tracer now and then crashes under load ("Tracer
-# caught signal 11 ... LeakSanitizer has encountered a fatal error") after a
-# test has passed: a fault of the sanitizer runtime, not a finding. A test that
-# fails is run once more; a real report fails both runs, as the tests are
-# deterministic, and the first run's output stays in the log.
-scripts/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs" --repeat until-pass:2
+scripts/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs"
 scripts/tsan.sh
 scripts/fuzz.sh 10
 echo "all tests passed (normal and sanitizer builds, ThreadSanitizer, short fuzzing)"
