@@ -123,8 +123,10 @@ PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data)
     std::unique_lock<std::shared_mutex> renders(globalDataMutex());  /* waits for running renders */
     if (!in_data->global_data)
         return PF_Err_NONE;
-    handleSuite(suites)->host_dispose_handle(in_data->global_data);
-    globalShutdown();
+    ReleaseOnExit shutdown([] { globalShutdown(); });  /* even if disposing of the handle fails */
+    PFHandleOwner global(in_data->utils->host_dispose_handle, in_data->global_data);  /* if the suite is missing */
+    const PF_HandleSuite1 *handles = handleSuite(suites);
+    handles->host_dispose_handle(global.release());
     return PF_Err_NONE;
 }
 

@@ -66,8 +66,8 @@ PF_Err OnGetFlattenedSequenceData(const CommandArgs &a)
 PF_Err OnSequenceFlatten(const CommandArgs &a)
 {
     PF_Err err = copySequenceData(a.in_data, a.in_data->sequence_data, &a.out_data->sequence_data);
-    if (!err && a.in_data->sequence_data)
-        a.in_data->utils->host_dispose_handle(a.in_data->sequence_data);
+    if (!err && a.in_data->sequence_data)  /* the flat copy is handed over even if the host throws here */
+        CallDroppingThrow([&a] { a.in_data->utils->host_dispose_handle(a.in_data->sequence_data); });
     return err;
 }
 

@@ -89,20 +89,19 @@ PF_Err DisposeExpressionData(SuiteAccess &suites, PF_InData *in_data, PF_Arbitra
     if (!*handle)
         return PF_Err_UNRECOGNIZED_PARAM_TYPE;
     const AEGP_MemorySuite1 *memory = memorySuite(suites);
-    A_Err err = A_Err_NONE;
+    AEGP_MemHandle text = nullptr;
     {
         HandleLock lock(in_data, *handle);
         ExpressionData *record = lock.as<ExpressionData>();
         if (!record)
             return PF_Err_OUT_OF_MEMORY;  /* left whole, so a later disposal can still free it */
+        text = record->text;
         record->length = 0;
-        if (record->text)
-            err = memory->AEGP_FreeMemHandle(record->text);
         record->text = nullptr;
     }
-    in_data->utils->host_dispose_handle(*handle);
+    PFHandleOwner record(in_data->utils->host_dispose_handle, *handle);  /* even if freeing the text throws */
     *handle = nullptr;
-    return err;
+    return text ? memory->AEGP_FreeMemHandle(text) : A_Err_NONE;
 }
 
 PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle, std::string *text)

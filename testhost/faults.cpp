@@ -73,6 +73,13 @@ bool Faults::takeMemoryFailure()
     return take(memoryFailures_);
 }
 
+bool Faults::active() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !missingSuites_.empty() || !failing_.empty() || !throwing_.empty() || handleFailures_ > 0 ||
+           memoryFailures_ > 0;
+}
+
 void Faults::clear()
 {
     std::lock_guard<std::mutex> lock(mutex_);

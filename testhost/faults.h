@@ -38,6 +38,8 @@ public:
     bool takeMemoryFailure();
 
     void clear();
+    // Some fault is injected now.
+    bool active() const;
 
     // What the plug-in asked of the host since the last call: the suites it
     // tried to acquire, the functions that consulted their faults, and how

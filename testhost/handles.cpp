@@ -127,6 +127,12 @@ void hostDisposeHandle(PF_Handle h)
         host().reportMisuse("host_dispose_handle of an unknown handle");
 }
 
+void hostDisposeHandleCallback(PF_Handle h)
+{
+    hostDisposeHandle(h);
+    host().faults.check("host_dispose_handle");  /* can only throw: the callback returns nothing */
+}
+
 A_u_longlong hostGetHandleSize(PF_Handle h) { return hostHandles().size(h); }
 
 PF_Err hostResizeHandle(A_u_longlong size, PF_Handle *h)

@@ -45,6 +45,9 @@ PF_Handle hostNewHandle(A_u_longlong size);
 void *hostLockHandle(PF_Handle h);
 void hostUnlockHandle(PF_Handle h);
 void hostDisposeHandle(PF_Handle h);
+// hostDisposeHandle as the plug-in is given it: disposes, then throws when
+// the fault is injected.
+void hostDisposeHandleCallback(PF_Handle h);
 A_u_longlong hostGetHandleSize(PF_Handle h);
 PF_Err hostResizeHandle(A_u_longlong size, PF_Handle *h);
 

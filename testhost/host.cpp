@@ -79,7 +79,7 @@ PF_UtilCallbacks makeUtilCallbacks()
     utils.host_new_handle = hostNewHandle;
     utils.host_lock_handle = hostLockHandle;
     utils.host_unlock_handle = hostUnlockHandle;
-    utils.host_dispose_handle = hostDisposeHandle;
+    utils.host_dispose_handle = hostDisposeHandleCallback;
     utils.host_get_handle_size = hostGetHandleSize;
     utils.host_resize_handle = hostResizeHandle;
     utils.ansi.sprintf = ansiSuiteSprintf();

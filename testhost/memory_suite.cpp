@@ -26,6 +26,8 @@ A_Err freeMem(AEGP_MemHandle h)
         host().reportMisuse("AEGP_FreeMemHandle of an unknown handle");
         return A_Err_PARAMETER;
     }
+    if (int err = host().faults.check("AEGP_FreeMemHandle"))
+        return err;  /* freed all the same, as a host reporting late would */
     return A_Err_NONE;
 }
 

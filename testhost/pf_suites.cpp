@@ -40,7 +40,7 @@ PF_Err setOptionsButtonName(PF_ProgPtr, const A_char *name)
 
 const PF_ANSICallbacksSuite1 kAnsi = makeAnsi();
 const PF_HandleSuite1 kHandles = {hostNewHandle, hostLockHandle, hostUnlockHandle,
-                                  hostDisposeHandle, hostGetHandleSize, hostResizeHandle};
+                                  hostDisposeHandleCallback, hostGetHandleSize, hostResizeHandle};
 const PF_EffectUISuite1 kEffectUI = {setOptionsButtonName};
 
 } // namespace
