@@ -16,6 +16,7 @@
 #include <GLFW/glfw3.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -138,6 +139,35 @@ TEST_F(ThreadExitTest, ThreadsEndingAfterSetdownMakeNoGlOrGlfwCall)
     c.reset();
     EXPECT_EQ(engineWindowCount(), 0);
     EXPECT_TRUE(noGlfwErrors(errorsSoFar()));
+}
+
+// The windowing library goes down with the effect even when the host fails
+// to take the global data back.
+TEST_F(ThreadExitTest, SetdownWhoseDisposalFailsStillTerminatesGlfw)
+{
+    auto &faults = qvh::host().faults;
+    const struct {
+        const char *fault;
+        std::function<void()> inject;
+    } rows[] = {
+        {"handle suite missing", [&] { faults.removeSuite("PF Handle Suite"); }},
+        {"host_dispose_handle throws", [&] { faults.throwFrom("host_dispose_handle"); }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
+        std::unique_ptr<Worker> w(new Worker);
+        renderAllEngines(*w);
+        EXPECT_EQ(engineWindowCount(), kEnginesPerThread);
+        const std::size_t handles = qvh::hostHandles().live();
+        row.inject();
+        EXPECT_NE(effect().globalSetdown().err, PF_Err_NONE);
+        faults.clear();
+        EXPECT_EQ(engineWindowCount(), 0) << "GLFW left up";
+        EXPECT_EQ(qvh::hostHandles().live(), handles - 1) << "global data left over";
+        w.reset();
+        EXPECT_TRUE(noGlfwErrors(errorsSoFar()));
+        ASSERT_EQ(effect().globalSetup().err, PF_Err_NONE);
+    }
 }
 
 } // namespace
