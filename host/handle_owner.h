@@ -13,66 +13,51 @@
 
 namespace qv {
 
-class MemHandleOwner {
+// Owns one handle until it is handed on (release) or given back by calling
+// `free` with it (reset, or leaving the scope).
+template <class Handle, class Free> class HostHandleOwner {
 public:
-    explicit MemHandleOwner(const AEGP_MemorySuite1 *memory) : memory_(memory) {}
-    ~MemHandleOwner() { reset(); }
-    MemHandleOwner(const MemHandleOwner &) = delete;
-    MemHandleOwner &operator=(const MemHandleOwner &) = delete;
+    explicit HostHandleOwner(Free free, Handle handle = nullptr) : free_(free), handle_(handle) {}
+    ~HostHandleOwner() { reset(); }
+    HostHandleOwner(const HostHandleOwner &) = delete;
+    HostHandleOwner &operator=(const HostHandleOwner &) = delete;
 
     // Where a host call stores the new handle; the owner must hold none.
-    AEGP_MemHandle *out() { return &handle_; }
-    AEGP_MemHandle get() const { return handle_; }
+    Handle *out() { return &handle_; }
+    Handle get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
 
-    // The handle, no longer freed here.
-    AEGP_MemHandle release()
+    // The handle, no longer given back here.
+    Handle release()
     {
-        AEGP_MemHandle h = handle_;
+        Handle h = handle_;
         handle_ = nullptr;
         return h;
     }
 
-    // Frees the handle now; null afterwards.
+    // Gives the handle back now; null afterwards.
     void reset() noexcept
     {
-        if (AEGP_MemHandle h = release())
-            CallDroppingThrow([this, h] { memory_->AEGP_FreeMemHandle(h); });
+        if (Handle h = release())
+            CallDroppingThrow([this, h] { free_(h); });
     }
 
 private:
-    const AEGP_MemorySuite1 *memory_;
-    AEGP_MemHandle handle_ = nullptr;
+    Free free_;
+    Handle handle_;
 };
 
-class PFHandleOwner {
-public:
-    // `dispose` is the host's host_dispose_handle (command callbacks or
-    // "PF Handle Suite"); `handle` may be null.
-    PFHandleOwner(void (*dispose)(PF_Handle), PF_Handle handle) : dispose_(dispose), handle_(handle) {}
-    ~PFHandleOwner()
-    {
-        if (handle_)
-            CallDroppingThrow([this] { dispose_(handle_); });
-    }
-    PFHandleOwner(const PFHandleOwner &) = delete;
-    PFHandleOwner &operator=(const PFHandleOwner &) = delete;
-
-    PF_Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-    // The handle, no longer disposed here.
-    PF_Handle release()
-    {
-        PF_Handle h = handle_;
-        handle_ = nullptr;
-        return h;
-    }
-
-private:
-    void (*dispose_)(PF_Handle);
-    PF_Handle handle_;
+// Frees an AEGP memory handle through the "AEGP Memory Suite".
+struct MemHandleFree {
+    MemHandleFree(const AEGP_MemorySuite1 *memory) : memory(memory) {}  /* implicit: MemHandleOwner h(memory) */
+    void operator()(AEGP_MemHandle h) const { memory->AEGP_FreeMemHandle(h); }
+    const AEGP_MemorySuite1 *memory;
 };
+
+using MemHandleOwner = HostHandleOwner<AEGP_MemHandle, MemHandleFree>;
+// Disposes through the host's host_dispose_handle (command callbacks or "PF
+// Handle Suite").
+using PFHandleOwner = HostHandleOwner<PF_Handle, void (*)(PF_Handle)>;
 
 // Runs `release`, a host call giving an object back (a stream, an effect
 // reference, an open undo group), when the scope is left, unless now() has

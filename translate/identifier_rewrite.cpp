@@ -158,15 +158,17 @@ std::size_t channelInput(const std::string &text, std::size_t at, std::string *r
     return 0;
 }
 
-void rewriteChannels(std::string &text)
+// Replaces, left to right, each occurrence of `needle` that `accept` takes:
+// accept(at, &replacement) gives how many bytes from `at` the replacement
+// stands for, or 0 to leave the occurrence. Occurrences inside a replaced
+// stretch are passed over.
+template <class Accept> void replaceAccepted(std::string &text, const std::string &needle, Accept accept)
 {
-    std::string out;
+    std::string out, replacement;
     std::size_t from = 0;
-    for (std::size_t at = text.find(kChannel); at != std::string::npos; at = text.find(kChannel, at + 1)) {
-        if (at < from || (at > 0 && isWordChar(text[at - 1])))
-            continue;  /* inside the last input, or inside a longer identifier */
-        std::string replacement;
-        if (std::size_t n = channelInput(text, at, &replacement)) {
+    for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+        std::size_t n = at < from ? 0 : accept(at, &replacement);
+        if (n) {
             out.append(text, from, at - from).append(replacement);
             from = at + n;
         }
@@ -177,26 +179,31 @@ void rewriteChannels(std::string &text)
     text.swap(out);
 }
 
+void rewriteChannels(std::string &text)
+{
+    replaceAccepted(text, kChannel, [&text](std::size_t at, std::string *replacement) -> std::size_t {
+        if (at > 0 && isWordChar(text[at - 1]))
+            return 0;  /* inside a longer identifier */
+        return channelInput(text, at, replacement);
+    });
+}
+
 } // namespace
 
 void RewriteName(std::string &text, const std::string &name, const std::string &replacement)
 {
     if (name.empty())
         return;
-    std::string out;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(name, 1); at != std::string::npos; at = text.find(name, at + 1)) {
+    replaceAccepted(text, name, [&](std::size_t at, std::string *out) -> std::size_t {
         std::size_t end = at + name.size();
+        if (at == 0 || end >= text.size())
+            return 0;  /* a character must stand on either side */
         char before = text[at - 1];
-        if (end >= text.size() || isWordChar(before) || before == '$' || isWordChar(text[end]))
-            continue;
-        out.append(text, from, at - from).append(replacement);
-        from = end;
-    }
-    if (from == 0)
-        return;
-    out.append(text, from, std::string::npos);
-    text.swap(out);
+        if (isWordChar(before) || before == '$' || isWordChar(text[end]))
+            return 0;
+        *out = replacement;
+        return name.size();
+    });
 }
 
 // layer, layerResolution and time are renamed only where the code declares
