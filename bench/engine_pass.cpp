@@ -46,7 +46,7 @@ struct Frame {
     std::vector<unsigned char> input, output;
     PF_EffectWorld inWorld{}, outWorld{};
     qv::ParamSnapshot params;
-    qv::PCData ctx;
+    qv::PassFrame ctx;
 };
 
 void BM_EnginePass(benchmark::State &state)

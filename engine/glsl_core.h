@@ -3,7 +3,7 @@
 // never thrown; callers drain them with hasError/popError after render.
 #pragma once
 
-#include "host/render_context.h"
+#include "engine/pass_frame.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
@@ -37,7 +37,7 @@ public:
     GLSLCore &operator=(const GLSLCore &) = delete;
 
     // One pass: 0 when it ran its course, -1 when it refused to start.
-    int render(const std::string &code, PCData *pcData, bool wrap);
+    int render(const std::string &code, PassFrame *pcData, bool wrap);
     bool hasError();
     std::string popError();  // oldest first; "" when empty
 
@@ -57,7 +57,7 @@ public:
     void loadParameters();
 
     // Pixel conversion; they read the pass's context, set by render or setContext.
-    void setContext(PCData *pcData) { ctx = pcData; }
+    void setContext(PassFrame *pcData) { ctx = pcData; }
     void copyToBuffer(const PF_EffectWorld *world, float *dest);
     void writeTile(const float *readback, int64_t x0, int64_t x1, int64_t y0, int64_t y1);
     int ensureStaging(uint64_t bytes);
@@ -75,7 +75,7 @@ private:
     void forgetStaleContext();
     void makeCurrent();
     void releaseCurrent();
-    bool readyFor(const PCData *pcData);
+    bool readyFor(const PassFrame *pcData);
     void loadTexture(int unit, const PF_EffectWorld *source, float *layerResolution);
     void runStages();
     void buildTiles();
@@ -85,7 +85,7 @@ private:
     void drawTile(int64_t k, int64_t tilesX);
     bool passFailed() const;  // a message was queued since the pass began
 
-    PCData *ctx = nullptr;
+    PassFrame *ctx = nullptr;
     bool initialised = false;
     std::string fragmentSource;
     std::string vertexSource;

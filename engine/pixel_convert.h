@@ -17,7 +17,7 @@ void convertHostToFloat(const PF_EffectWorld &world, int depth, int64_t cols, in
                         float *dest);
 
 // Where a tile's pixels may land: the target buffer and the frame size that
-// bounds every write (PCData.width and height).
+// bounds every write (PassFrame.width and height).
 struct TileTarget {
     PF_EffectWorld *world;
     int depth;

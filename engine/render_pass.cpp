@@ -65,7 +65,7 @@ void putVertex(float *&out, float x, float y, float u, float v)
 
 } // namespace
 
-int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
+int GLSLCore::render(const std::string &code, PassFrame *pcData, bool wrap)
 {
     Lock lock(engineMutex());
     if (!readyFor(pcData))
@@ -84,7 +84,7 @@ int GLSLCore::render(const std::string &code, PCData *pcData, bool wrap)
 
 // Steps 1 to 3 of render: a context (made again if need be) and a usable
 // render context, or the reason queued.
-bool GLSLCore::readyFor(const PCData *pcData)
+bool GLSLCore::readyFor(const PassFrame *pcData)
 {
     if (initialised && glfwGeneration != glfwSession())
         forgetStaleContext();  /* GLFW was terminated and destroyed our window */

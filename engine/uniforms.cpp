@@ -76,7 +76,7 @@ void setBankUniforms(unsigned program, const ParamSnapshot &p)
     glUniform4fv(location(program, "color"), kBankSize, colors);
 }
 
-void setFrameUniforms(unsigned program, const PCData &ctx)
+void setFrameUniforms(unsigned program, const PassFrame &ctx)
 {
     glUniform1f(location(program, "time"), static_cast<float>(ctx.time));
     glUniform1f(location(program, "width"), static_cast<float>(ctx.width));
@@ -89,7 +89,7 @@ void setFrameUniforms(unsigned program, const PCData &ctx)
     glUniform1f(location(program, "fps"), static_cast<float>(ctx.fps));
 }
 
-void setSamplerState(const PCData &ctx)
+void setSamplerState(const PassFrame &ctx)
 {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filterMode(ctx.magFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filterMode(ctx.minFilter));
@@ -98,7 +98,7 @@ void setSamplerState(const PCData &ctx)
 }
 
 // The staging request: the largest source clipped to the frame, 16 bytes a pixel.
-uint64_t stagingRequest(const PCData &ctx, PF_EffectWorld *const sources[])
+uint64_t stagingRequest(const PassFrame &ctx, PF_EffectWorld *const sources[])
 {
     int64_t maxW = 0, maxH = 0;
     for (int unit = 0; unit < GLSLCore::kTextureUnits; ++unit) {

@@ -2,6 +2,7 @@
 // the engines: the request, the parameter snapshot and the render context.
 #pragma once
 
+#include "engine/pass_frame.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
@@ -9,18 +10,6 @@
 namespace qv {
 
 class SuiteAccess;
-
-constexpr int kBankSize = 10;  // ten of each parameter kind, and ten layers
-
-// Parameter values at the frame's time, as doubles; a new snapshot is all zeros.
-struct ParamSnapshot {
-    double sliders[kBankSize] = {};
-    double angles[kBankSize] = {};        // degrees
-    double points[kBankSize][2] = {};     // x, y
-    double points3d[kBankSize][3] = {};   // x, y, z
-    double checkboxes[kBankSize] = {};    // 1.0 or 0.0
-    double colors[kBankSize][4] = {};     // red, green, blue, alpha in 0..1
-};
 
 // One frame's settings and code, built by the pre-render and freed by the
 // render that receives it (or by the host's disposal call if none does).
@@ -41,24 +30,13 @@ struct RenderRequest {
 
 constexpr uint32_t kPCDataMagic = 0xE1F5E1F5u;
 
-// The per-render context seen by the GLSL engine and the Lua host functions.
-struct PCData {
+// The per-render context: what the GLSL engine reads (the PassFrame it
+// extends) and what the Lua host functions need besides.
+struct PCData : PassFrame {
     uint32_t magic = kPCDataMagic;
-    int16_t depth = 8;                  // bits per channel: 8, 16 or 32
-    int16_t bytesPerPixel = 0;          // depth / 2
-    const ParamSnapshot *params = nullptr;
     SuiteAccess *suites = nullptr;
-    PF_EffectWorld *layerWorlds[kBankSize] = {};
-    PF_EffectWorld *outputWorld = nullptr;
-    PF_EffectWorld *inputWorld = nullptr;
-    int64_t width = 2;
-    int64_t height = 2;
-    double time = 0;
-    int32_t wrapU = 0, wrapV = 0, magFilter = 0, minFilter = 0;
     uint8_t debugLog = 0;
-    double fps = 0;
     const char *pluginFolder = nullptr;
-    uint8_t useOutputAsInput = 0;
     // The host's abort callback (PF_InData's inter.abort) and
     // the effect reference it takes, so a long Lua run can stop when the host
     // cancels the render. Null means nobody asks.

@@ -24,6 +24,18 @@ void raiseMessage(lua_State *L, const char *message, std::size_t length)
     std::abort();  /* not reached */
 }
 
+namespace {
+
+// Where `magic` sits inside a PCData (after the PassFrame it extends).
+std::size_t magicOffset()
+{
+    static const PCData probe;
+    return static_cast<std::size_t>(reinterpret_cast<const char *>(&probe.magic) -
+                                    reinterpret_cast<const char *>(&probe));
+}
+
+} // namespace
+
 PCData *toContext(lua_State *L)
 {
     if (lua_type(L, 1) != LUA_TLIGHTUSERDATA)
@@ -31,7 +43,7 @@ PCData *toContext(lua_State *L)
     auto *pc = static_cast<PCData *>(lua_touserdata(L, 1));
     uint32_t magic = 0;
     if (pc)
-        std::memcpy(&magic, pc, sizeof magic);  /* a forged pointer need not be aligned */
+        std::memcpy(&magic, reinterpret_cast<const char *>(pc) + magicOffset(), sizeof magic);  /* a forged pointer need not be aligned */
     return magic == kPCDataMagic ? pc : nullptr;
 }
 
