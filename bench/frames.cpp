@@ -6,7 +6,7 @@
 // display: run it through scripts/with-display.sh.
 #include "bench/loaded_effect.h"
 #include "engine/glsl_core.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/composition.h"
 #include "testhost/declared_params.h"
 #include "testhost/effect.h"

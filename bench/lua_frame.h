@@ -2,7 +2,7 @@
 // size and depth, and a registered LuaRuntime whose context points at them.
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 #include "lua/lua_runtime.h"
 
 #include <memory>

@@ -29,7 +29,7 @@
 // scripts/with-display.sh.
 #include "bench/gl_census.h"
 #include "bench/loaded_effect.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/composition.h"
 #include "testhost/declared_params.h"
 #include "testhost/effect.h"

@@ -1,35 +1,55 @@
 // EntryPointFunc: routes each host command to its handler and turns anything
 // thrown into a host error, so no exception ever reaches the host.
-#include "host/command_handlers.h"
-#include "host/global_data.h"
-#include "host/suite_access.h"
+#include "base/command_args.h"
+#include "base/suite_access.h"
+#include "host/global_setup.h"
+#include "host/param_layout.h"
+#include "host/params_ui.h"
+#include "host/pre_render.h"
+#include "host/render_driver.h"
+#include "host/sequence_data.h"
+#include "storage/arbitrary_callback.h"
+#include "ui/about.h"
+#include "ui/user_changed_param.h"
 
 #include <cstdio>
 #include <exception>
+#include <iterator>
 
 namespace qv {
 namespace {
 
+struct Route {
+    PF_Cmd command;
+    CommandHandler handler;
+};
+
+// Every command the effect answers; the rest (PF_Cmd_RENDER among them: all
+// rendering is SmartFX) succeed doing nothing.
+constexpr Route kRoutes[] = {
+    {PF_Cmd_ABOUT, OnAbout},
+    {PF_Cmd_GLOBAL_SETUP, GlobalSetup},
+    {PF_Cmd_GLOBAL_SETDOWN, GlobalSetdown},
+    {PF_Cmd_PARAMS_SETUP, OnParamsSetup},
+    {PF_Cmd_SEQUENCE_SETUP, OnSequenceSetup},  /* 4 when no handle could be made */
+    {PF_Cmd_SEQUENCE_RESETUP, OnSequenceResetup},
+    {PF_Cmd_SEQUENCE_FLATTEN, OnSequenceFlatten},
+    {PF_Cmd_SEQUENCE_SETDOWN, OnSequenceSetdown},
+    {PF_Cmd_DO_DIALOG, ShowOptionsMessage},
+    {PF_Cmd_USER_CHANGED_PARAM, OnUserChangedParam},
+    {PF_Cmd_UPDATE_PARAMS_UI, OnUpdateParamsUI},
+    {PF_Cmd_ARBITRARY_CALLBACK, OnArbitraryCallback},
+    {PF_Cmd_SMART_PRE_RENDER, OnSmartPreRender},
+    {PF_Cmd_SMART_RENDER, OnSmartRender},
+    {PF_Cmd_GET_FLATTENED_SEQUENCE_DATA, OnGetFlattenedSequenceData},
+};
+
 PF_Err dispatch(PF_Cmd cmd, const CommandArgs &a)
 {
-    switch (cmd) {
-    case PF_Cmd_ABOUT: return OnAbout(a);
-    case PF_Cmd_GLOBAL_SETUP: return GlobalSetup(a.suites, a.in_data, a.out_data);
-    case PF_Cmd_GLOBAL_SETDOWN: return GlobalSetdown(a.suites, a.in_data);
-    case PF_Cmd_PARAMS_SETUP: return OnParamsSetup(a);
-    case PF_Cmd_SEQUENCE_SETUP: return OnSequenceSetup(a);  /* 4 when no handle could be made */
-    case PF_Cmd_SEQUENCE_RESETUP: return OnSequenceResetup(a);
-    case PF_Cmd_SEQUENCE_FLATTEN: return OnSequenceFlatten(a);
-    case PF_Cmd_SEQUENCE_SETDOWN: OnSequenceSetdown(a); return PF_Err_NONE;
-    case PF_Cmd_DO_DIALOG: ShowOptionsMessage(a.suites, a.out_data); return PF_Err_NONE;
-    case PF_Cmd_USER_CHANGED_PARAM: return OnUserChangedParam(a);
-    case PF_Cmd_UPDATE_PARAMS_UI: return OnUpdateParamsUI(a);
-    case PF_Cmd_ARBITRARY_CALLBACK: return OnArbitraryCallback(a);
-    case PF_Cmd_SMART_PRE_RENDER: return OnSmartPreRender(a);
-    case PF_Cmd_SMART_RENDER: return OnSmartRender(a);
-    case PF_Cmd_GET_FLATTENED_SEQUENCE_DATA: return OnGetFlattenedSequenceData(a);
-    default: return PF_Err_NONE;  /* PF_Cmd_RENDER and the rest: all rendering is SmartFX */
-    }
+    for (const Route &route : kRoutes)
+        if (route.command == cmd)
+            return route.handler(a);
+    return PF_Err_NONE;
 }
 
 // Writes the message through the host's sprintf when the ANSI suite can be

@@ -1,11 +1,13 @@
 // Global setup and setdown, and the Options message.
-#include "host/global_data.h"
+#include "host/global_setup.h"
+
+#include "base/global_data.h"
 
 #include "engine/engine_lifecycle.h"
 #include "generated/quorvel_pipl.h"
-#include "host/handle_lock.h"
-#include "host/handle_owner.h"
-#include "host/suite_access.h"
+#include "base/handle_lock.h"
+#include "base/handle_owner.h"
+#include "base/suite_access.h"
 #include "support/platform.h"
 #include "support/text.h"
 #include "support/user_folder.h"
@@ -86,8 +88,11 @@ std::string PluginFolderText(const A_UTF16Char *appPath)
     return FitEscapedText(text, kPluginFolderCapacity - 1);
 }
 
-PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data)
+PF_Err GlobalSetup(const CommandArgs &a)
 {
+    SuiteAccess &suites = a.suites;
+    PF_InData *in_data = a.in_data;
+    PF_OutData *out_data = a.out_data;
     out_data->my_version = QV_PIPL_EFFECT_VERSION;
     out_data->out_flags |= QV_PIPL_OUT_FLAGS;
     out_data->out_flags2 |= QV_PIPL_OUT_FLAGS2;
@@ -118,21 +123,22 @@ std::shared_mutex &globalDataMutex()
     return *mutex;
 }
 
-PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data)
+PF_Err GlobalSetdown(const CommandArgs &a)
 {
+    PF_InData *in_data = a.in_data;
     std::unique_lock<std::shared_mutex> renders(globalDataMutex());  /* waits for running renders */
     if (!in_data->global_data)
         return PF_Err_NONE;
     ReleaseOnExit shutdown([] { globalShutdown(); });  /* even if disposing of the handle fails */
     PFHandleOwner global(in_data->utils->host_dispose_handle, in_data->global_data);  /* if the suite is missing */
-    const PF_HandleSuite1 *handles = handleSuite(suites);
+    const PF_HandleSuite1 *handles = handleSuite(a.suites);
     handles->host_dispose_handle(global.release());
     return PF_Err_NONE;
 }
 
-PF_Err ShowOptionsMessage(SuiteAccess &suites, PF_OutData *out_data)
+PF_Err ShowOptionsMessage(const CommandArgs &a)
 {
-    ansiSuite(suites)->sprintf(out_data->return_msg, "%s", kOptionsMessage);
+    ansiSuite(a.suites)->sprintf(a.out_data->return_msg, "%s", kOptionsMessage);
     return PF_Err_NONE;
 }
 

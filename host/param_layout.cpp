@@ -1,8 +1,9 @@
 // PF_Cmd_PARAMS_SETUP: declares the effect's 115 parameters in their fixed
 // order, names from the UI string table, each record otherwise zero.
-#include "host/command_handlers.h"
-#include "host/param_indices.h"
-#include "host/render_context.h"
+#include "host/param_layout.h"
+
+#include "base/param_indices.h"
+#include "base/render_context.h"
 #include "host/ui_strings.h"
 #include "storage/expression_data.h"
 

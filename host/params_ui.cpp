@@ -1,10 +1,11 @@
 // PF_Cmd_UPDATE_PARAMS_UI: each "Layer" is enabled only while its "Load
 // layer" checkbox is on. The host's records are read, never written: the
 // flags go back through "PF Param Utils Suite".
-#include "host/command_handlers.h"
-#include "host/param_indices.h"
-#include "host/render_context.h"
-#include "host/suite_access.h"
+#include "host/params_ui.h"
+
+#include "base/param_indices.h"
+#include "base/render_context.h"
+#include "base/suite_access.h"
 
 namespace qv {
 

@@ -5,8 +5,8 @@
 // render only reads it.
 #include "host/pre_render.h"
 
-#include "host/param_indices.h"
-#include "host/suite_access.h"
+#include "base/param_indices.h"
+#include "base/suite_access.h"
 #include "storage/expression_data.h"
 
 #include <cstring>
@@ -41,26 +41,18 @@ PF_ParamValue checkboxValue(PF_InData *in_data, PF_ParamIndex index) { return Pa
 
 int32_t popupChoice(PF_InData *in_data, PF_ParamIndex index) { return ParamCheckout(in_data, index).u().pd.value - 1; }
 
-// The code text as a zero-terminated copy; the read's error (the text is
-// empty when the block could not be locked).
+// The code text; the read's error (the text is empty when the block could
+// not be locked).
 PF_Err readCode(SuiteAccess &suites, PF_InData *in_data, RenderRequest *request)
 {
-    std::string text;
-    PF_Err err;
-    {
-        ParamCheckout code(in_data, kCodeParam);
-        err = ReadExpressionText(suites, in_data, code.u().arb_d.value, &text);
-    }
-    request->code = new char[text.size() + 1];
-    std::memcpy(request->code, text.data(), text.size());
-    request->code[text.size()] = '\0';
-    return err;
+    ParamCheckout code(in_data, kCodeParam);
+    return ReadExpressionText(suites, in_data, code.u().arb_d.value, &request->code);
 }
 
 void readSettings(PF_InData *in_data, RenderRequest *request)
 {
     request->debug = checkboxValue(in_data, kDebugParam) != 0;
-    request->language = popupChoice(in_data, kLanguageParam);
+    request->language = LanguageOfPopup(ParamCheckout(in_data, kLanguageParam).u().pd.value);
     request->wrapU = popupChoice(in_data, kWrapUParam);
     request->wrapV = popupChoice(in_data, kWrapVParam);
     request->magFilter = popupChoice(in_data, kMagFilterParam);
@@ -125,16 +117,13 @@ PF_Err OnSmartPreRender(const CommandArgs &a)
     PF_InData *in_data = a.in_data;
     PF_PreRenderExtra *extra = static_cast<PF_PreRenderExtra *>(a.extra);
     PF_RenderRequest request = extra->input->output_request;
-    RenderRequest *frame = new RenderRequest;
-    frame->params = new ParamSnapshot;
-    extra->output->pre_render_data = frame;  /* the host holds it from here on */
-    extra->output->delete_pre_render_data_func = FreeRenderRequest;
+    RenderRequest *frame = &HandRenderRequestToHost(extra);
 
     PF_Err err = readCode(a.suites, in_data, frame);
     readSettings(in_data, frame);
     if (!err)
         err = readFrameRate(a.suites, in_data, &frame->fps);
-    BuildParamSnapshot(in_data, frame->params);
+    BuildParamSnapshot(in_data, &frame->params);
     for (int i = 0; i < kBankSize; ++i)
         frame->loadLayer[i] = checkboxValue(in_data, kFirstLoadLayerParam + i) != 0;
     request.preserve_rgb_of_zero_alpha = true;

@@ -3,10 +3,12 @@
 // needs, and hands the request over as pre-render data.
 #pragma once
 
-#include "host/command_handlers.h"
-#include "host/render_context.h"
+#include "base/command_args.h"
+#include "base/render_context.h"
 
 namespace qv {
+
+PF_Err OnSmartPreRender(const CommandArgs &a);
 
 // Fills every field of `snapshot` from the parameters at the frame's time.
 PF_Err BuildParamSnapshot(PF_InData *in_data, ParamSnapshot *snapshot);

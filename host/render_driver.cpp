@@ -3,11 +3,12 @@
 #include "host/render_driver.h"
 
 #include "engine/glsl_core.h"
-#include "host/global_data.h"
-#include "host/handle_lock.h"
-#include "host/param_indices.h"
-#include "host/render_context.h"
-#include "host/suite_access.h"
+#include "base/global_data.h"
+#include "host/global_setup.h"
+#include "base/handle_lock.h"
+#include "base/param_indices.h"
+#include "base/render_context.h"
+#include "base/suite_access.h"
 #include "lua/lua_runtime.h"
 #include "translate/shadertoy_wrap.h"
 #include "ui/debug_log.h"
@@ -19,8 +20,6 @@
 
 namespace qv {
 namespace {
-
-enum Language : uint32_t { kGlsl = 0, kShadertoy = 1, kLua = 2 };
 
 // Input, switched-on layers and output, in that order, stopping at the first
 // failure; the output, when it came, is cleared to transparent black.
@@ -67,8 +66,8 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
 // joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
-    std::string source = request.code;
-    if (static_cast<uint32_t>(request.language) == kShadertoy)
+    std::string source = request.code.c_str();  /* the code ends at its first NUL */
+    if (request.language == Language::Shadertoy)
         wrapShadertoyCode(source);
     GLSLCore &engine = driverEngine();
     engine.render(source, pc, true);
@@ -96,18 +95,18 @@ PF_Err OnSmartRender(const CommandArgs &a)
         return PF_Err_OUT_OF_MEMORY;
     runtime->registerHostFunctions();
     PCData *pc = runtime->context();
-    pc->params = request->params;
+    pc->params = &request->params;
     PF_Err err = checkoutBuffers(a.in_data, extra, request);
     if (err || !request->outputWorld)
         return err;
     fillContext(pc, a.in_data, *request, extra->input->bitdepth, a.suites, global);
 
     std::optional<std::string> message;
-    switch (static_cast<uint32_t>(request->language)) {
-    case kGlsl:
-    case kShadertoy: message = runGlsl(*request, pc); break;
-    case kLua:
-        err = runtime->run(request->code);
+    switch (request->language) {
+    case Language::Glsl:
+    case Language::Shadertoy: message = runGlsl(*request, pc); break;
+    case Language::Lua:
+        err = runtime->run(request->code.c_str());
         message = runtime->takeMessage();
         break;
     default: break;  /* no language: the cleared frame stays */

@@ -5,4 +5,10 @@
 // window has been opened.
 #pragma once
 
-#include "host/command_handlers.h"
+#include "base/command_args.h"
+
+namespace qv {
+
+PF_Err OnSmartRender(const CommandArgs &a);
+
+} // namespace qv

@@ -1,8 +1,9 @@
 // The per-instance sequence data: 11 zero bytes the host requires and nobody
 // reads, made, copied for flattening and re-setup, and disposed.
-#include "host/command_handlers.h"
-#include "host/handle_lock.h"
-#include "host/handle_owner.h"
+#include "host/sequence_data.h"
+
+#include "base/handle_lock.h"
+#include "base/handle_owner.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Asks the host's abort callback while a script runs (see abort_hook.cpp).
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 
 #include <lua.hpp>
 

@@ -3,7 +3,7 @@
 // pass itself is the engine's.
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // so a script's first argument is at index 2.
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 
 #include <lua.hpp>
 

@@ -3,7 +3,7 @@
 // render call. Nothing of it outlives the render.
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 
 #include <memory>
 #include <mutex>

@@ -3,7 +3,7 @@
 // bookkeeping, reached from inside the state through its extra space.
 #pragma once
 
-#include "host/render_context.h"
+#include "base/render_context.h"
 
 #include <exception>
 

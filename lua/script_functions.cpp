@@ -4,6 +4,7 @@
 #include "lua/host_functions.h"
 #include "lua/lua_check.h"
 #include "support/text.h"
+#include "ui/debug_log.h"
 #include "ui/script_bridge.h"
 
 #include <string>
@@ -47,13 +48,13 @@ std::string escaped(const char *text, std::size_t length)
 }
 
 // debug_sub and debug_remain: the count is 1 unless an integer is given.
-int sendCount(lua_State *L, const char *hook)
+int sendCount(lua_State *L, std::string (*script)(long long count))
 {
     PCData *pc = scriptContext(L, true);
     if (!pc)
         return 0;
     int32_t count = lua_isinteger(L, 2) ? int32_t(lua_tointeger(L, 2)) : 1;
-    RunScript(*pc->suites, std::string("if(") + hook + ") " + hook + "(" + std::to_string(count) + ");");
+    RunScript(*pc->suites, script(count));
     return 0;
 }
 
@@ -98,24 +99,24 @@ int luaDebugAdd(lua_State *L)
         return 0;
     std::size_t length = 0;
     const char *text = lua_tolstring(L, 2, &length);
-    RunScript(*pc->suites, "if(_QUORVEL_log) _QUORVEL_log('" + escaped(text, length) + "');");
+    RunScript(*pc->suites, DebugLogAddScript(std::string(text, length)));
     return 0;
 }
 
 int luaDebugSub(lua_State *L)
 {
-    return sendCount(L, "_QUORVEL_sub");
+    return sendCount(L, DebugLogSubScript);
 }
 
 int luaDebugRemain(lua_State *L)
 {
-    return sendCount(L, "_QUORVEL_remain");
+    return sendCount(L, DebugLogRemainScript);
 }
 
 int luaDebugClear(lua_State *L)
 {
     if (PCData *pc = scriptContext(L, true))
-        RunScript(*pc->suites, "if(_QUORVEL_clear) _QUORVEL_clear();");
+        RunScript(*pc->suites, DebugLogClearScript());
     return 0;
 }
 

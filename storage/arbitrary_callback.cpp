@@ -1,8 +1,8 @@
 // The eleven operations the host runs on the code value through
 // PF_Cmd_ARBITRARY_CALLBACK, one small function each.
-#include "host/command_handlers.h"
-#include "host/handle_lock.h"
-#include "host/suite_access.h"
+#include "storage/arbitrary_callback.h"
+#include "base/handle_lock.h"
+#include "base/suite_access.h"
 #include "storage/expression_data.h"
 
 #include <cstring>

@@ -2,9 +2,9 @@
 // rewriting them.
 #include "storage/expression_data.h"
 
-#include "host/handle_lock.h"
-#include "host/handle_owner.h"
-#include "host/suite_access.h"
+#include "base/handle_lock.h"
+#include "base/handle_owner.h"
+#include "base/suite_access.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,6 +104,20 @@ PF_Err DisposeExpressionData(SuiteAccess &suites, PF_InData *in_data, PF_Arbitra
     return text ? memory->AEGP_FreeMemHandle(text) : A_Err_NONE;
 }
 
+namespace {
+
+// Exactly `record.length` bytes of the record's text block.
+PF_Err readTextBlock(const AEGP_MemorySuite1 *memory, const ExpressionData &record, std::string *text)
+{
+    MemLock bytes(memory, record.text);
+    if (!bytes)
+        return bytes.err();
+    text->assign(bytes.bytes(), record.length);
+    return bytes.unlock();  /* a failed unlock is reported; the text is kept */
+}
+
+} // namespace
+
 PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle, std::string *text)
 {
     text->clear();
@@ -114,11 +128,13 @@ PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH
     const ExpressionData *record = lock.as<ExpressionData>();
     if (!record)
         return PF_Err_OUT_OF_MEMORY;
-    MemLock bytes(memory, record->text);
-    if (!bytes)
-        return bytes.err();
-    text->assign(bytes.bytes(), record->length);
-    return bytes.unlock();  /* a failed unlock is reported; the text is kept */
+    return readTextBlock(memory, *record, text);
+}
+
+PF_Err ReadRecordText(SuiteAccess &suites, const ExpressionData &record, std::string *text)
+{
+    text->clear();
+    return readTextBlock(memorySuite(suites), record, text);
 }
 
 PF_Err SetExpressionText(SuiteAccess &suites, ExpressionData *record, const char *text, std::size_t length)

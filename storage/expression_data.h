@@ -1,6 +1,6 @@
 // The code parameter's value: the record its host handle holds, the
-// arbitrary-data operations the host calls on it, and the read and the write
-// the rest of the effect makes on the stored text.
+// operations that make and dispose of it, and the read and the write the rest
+// of the effect makes on the stored text.
 //
 // The value is a PF_Handle of exactly 12 bytes holding an ExpressionData. Its
 // text lives in an AEGP memory block named "Arbitrary Expression" of at least
@@ -36,14 +36,6 @@ constexpr const char *kExpressionBlockName = "Arbitrary Expression";
 extern const char kDefaultExpressionText[];
 constexpr std::size_t kDefaultExpressionLength = 39;
 
-// Runs the arbitrary-data operation `extra` selects (PF_Cmd_ARBITRARY_CALLBACK).
-// A foreign reference constant, an unknown selector or a null `extra` is
-// answered with 0 and no action. Results: 0; 4 when a handle cannot be had or
-// locked; 514 for a null handle argument; 518 for a too small output buffer;
-// an "AEGP Memory Suite" error unchanged. A failed NEW, COPY, INTERP,
-// UNFLATTEN or SCAN hands out no handle and leaves nothing allocated.
-PF_Err RunArbitraryCallback(SuiteAccess &suites, PF_InData *in_data, PF_ArbParamsExtra *extra);
-
 // A new value holding `length` bytes of `text`, stored through `out` on
 // success; on failure nothing is stored and nothing stays allocated.
 PF_Err MakeExpressionData(SuiteAccess &suites, PF_InData *in_data, const char *text, std::size_t length,
@@ -63,6 +55,9 @@ PF_Err DisposeExpressionData(SuiteAccess &suites, PF_InData *in_data, PF_Arbitra
 // first NUL.
 PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle,
                           std::string *text);
+
+// ReadExpressionText on a record its caller has locked.
+PF_Err ReadRecordText(SuiteAccess &suites, const ExpressionData &record, std::string *text);
 
 // Replaces the text of a locked record whose text block is not locked:
 // resizes the block to `length` + 1, then stores the bytes and the NUL. The

@@ -1,5 +1,5 @@
 // qvhost project: make, show and edit saved projects.
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/instance.h"

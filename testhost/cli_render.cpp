@@ -2,7 +2,7 @@
 // host renders a composition with the effect applied to its layer. The
 // options set the values of one effect instance, new or loaded from a
 // project, as the user sets them in the effect's controls.
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/composition.h"

@@ -1,6 +1,6 @@
 // qvhost edit and qvhost about: the plug-in's windows, shown in the host's
 // script engine and worked by a scripted user.
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/host.h"

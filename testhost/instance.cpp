@@ -1,6 +1,6 @@
 #include "testhost/instance.h"
 
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/handles.h"
 #include "testhost/host.h"
 

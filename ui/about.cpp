@@ -1,8 +1,8 @@
 #include "ui/about.h"
 
-#include "host/command_handlers.h"
-#include "host/global_data.h"
-#include "host/handle_lock.h"
+#include "ui/about_text.h"
+#include "base/global_data.h"
+#include "base/handle_lock.h"
 #include "ui/script_bridge.h"
 
 namespace qv {

@@ -3,15 +3,10 @@
 // the logo cannot be shown.
 #pragma once
 
-#include <string>
+#include "base/command_args.h"
 
 namespace qv {
 
-// The about text, UTF-8, every line ending in a line feed.
-std::string BuildAboutText();
-
-// The start-window script and the call that shows the window with the logo
-// "<folder>\Tessmar\LOGO.png"; `escapedFolder` is already escaped.
-std::string ComposeStartWindowScript(const std::string &escapedFolder);
+PF_Err OnAbout(const CommandArgs &a);
 
 } // namespace qv

@@ -1,4 +1,4 @@
-#include "ui/about.h"
+#include "ui/about_text.h"
 
 #include "embedded/kStartWindowScript.h"
 #include "support/text.h"

@@ -1,7 +1,7 @@
 #include "ui/debug_log.h"
 
 #include "embedded/kDebugManagerScript.h"
-#include "host/global_data.h"
+#include "base/global_data.h"
 #include "support/text.h"
 #include "ui/script_bridge.h"
 

@@ -1,15 +1,16 @@
 // The code editor's edit flow and the rewrite of the stored code when the
 // language becomes the Shadertoy dialect.
-#include "host/command_handlers.h"
-#include "host/global_data.h"
-#include "host/handle_lock.h"
-#include "host/param_indices.h"
-#include "host/suite_access.h"
+#include "ui/editor.h"
+
+#include "base/global_data.h"
+#include "base/language.h"
+#include "base/handle_lock.h"
+#include "base/param_indices.h"
+#include "base/suite_access.h"
 #include "storage/expression_data.h"
 #include "translate/identifier_rewrite.h"
 #include "ui/editor_script.h"
 #include "ui/script_bridge.h"
-#include "ui/user_changed_param.h"
 
 #include <cstring>
 
@@ -32,10 +33,9 @@ void setReturnMessage(PF_OutData *out_data, const std::string &text)
 // The stored text up to its first NUL (the part a script literal can carry).
 A_Err readCode(SuiteAccess &suites, const ExpressionData *record, std::string &text)
 {
-    MemLock block(memorySuite(suites), record->text);
-    if (block)
-        text = block.bytes();
-    return block.err();
+    A_Err err = ReadRecordText(suites, *record, &text);
+    text.resize(std::strlen(text.c_str()));
+    return err;
 }
 
 // Stores `text`, marks the code changed and asks for a new render.
@@ -51,7 +51,7 @@ PF_Err storeCode(const CommandArgs &a, ExpressionData *record, const std::string
 
 bool isShadertoy(const CommandArgs &a)
 {
-    return a.params[kLanguageParam]->u.pd.value == kShadertoyLanguageValue;
+    return LanguageOfPopup(a.params[kLanguageParam]->u.pd.value) == Language::Shadertoy;
 }
 
 // Runs the editor on `prior`. False, with the reason in the return message,

@@ -1,11 +1,11 @@
 // The parameter reset buttons: every parameter of a group set to zero through
 // the host's stream services, as one undo step.
-#include "host/command_handlers.h"
-#include "host/global_data.h"
-#include "host/handle_owner.h"
-#include "host/param_indices.h"
-#include "host/suite_access.h"
-#include "ui/user_changed_param.h"
+#include "ui/reset.h"
+
+#include "base/global_data.h"
+#include "base/handle_owner.h"
+#include "base/param_indices.h"
+#include "base/suite_access.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 #include "ui/script_bridge.h"
 
-#include "host/handle_lock.h"
-#include "host/handle_owner.h"
-#include "host/suite_access.h"
+#include "base/handle_lock.h"
+#include "base/handle_owner.h"
+#include "base/suite_access.h"
 
 namespace qv {
 namespace {

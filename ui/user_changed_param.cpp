@@ -1,10 +1,12 @@
 // PF_Cmd_USER_CHANGED_PARAM: which control the user touched decides what follows.
-#include "host/command_handlers.h"
-#include "host/global_data.h"
-#include "host/handle_lock.h"
-#include "host/param_indices.h"
-#include "ui/debug_log.h"
 #include "ui/user_changed_param.h"
+
+#include "base/global_data.h"
+#include "base/handle_lock.h"
+#include "base/param_indices.h"
+#include "ui/debug_log.h"
+#include "ui/editor.h"
+#include "ui/reset.h"
 
 namespace qv {
 namespace {

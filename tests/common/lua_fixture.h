@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/host_fixture.h"
-#include "host/suite_access.h"
+#include "base/suite_access.h"
 #include "lua/lua_runtime.h"
 
 #include <lua.hpp>

@@ -4,7 +4,7 @@
 
 #include "engine/engine_faults.h"
 #include "engine/glsl_core.h"
-#include "host/render_context.h"
+#include "base/render_context.h"
 #include "common/keep_libraries.h"
 
 #include <gtest/gtest.h>

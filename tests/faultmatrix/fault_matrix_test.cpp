@@ -6,7 +6,7 @@
 // suite, lock, checkout, effect, stream or undo group held, and the stored
 // code intact.
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/aegp_refs.h"
 #include "testhost/composition.h"
 #include "testhost/script_engine.h"

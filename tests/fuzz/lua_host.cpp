@@ -9,7 +9,7 @@
 // scripts the functions build around a script's text run in the script
 // engine without error (the text cannot break out of its literal); no
 // handle or suite is left over.
-#include "host/suite_access.h"
+#include "base/suite_access.h"
 #include "lua/host_functions.h"
 #include "lua/lua_runtime.h"
 #include "testhost/handles.h"

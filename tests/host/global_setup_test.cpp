@@ -1,5 +1,5 @@
 #include "common/host_fixture.h"
-#include "host/global_data.h"
+#include "base/global_data.h"
 #include "support/platform.h"
 
 #include <cstdio>

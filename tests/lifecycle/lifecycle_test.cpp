@@ -4,8 +4,8 @@
 #include "render/render_fixture.h"
 #include "worker.h"
 
-#include "host/global_data.h"
-#include "host/param_indices.h"
+#include "base/global_data.h"
+#include "base/param_indices.h"
 
 #include <atomic>
 #include <chrono>

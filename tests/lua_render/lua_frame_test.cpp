@@ -1,6 +1,6 @@
 // Lua scripts rendered through the built plug-in in the simulator: what the
 // render driver makes of a script's pixels, messages, errors and runaways.
-#include "host/suite_access.h"
+#include "base/suite_access.h"
 #include "render/render_fixture.h"
 
 #include <cstdio>

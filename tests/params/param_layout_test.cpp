@@ -1,5 +1,5 @@
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "storage/expression_data.h"
 #include "testhost/arbitrary_calls.h"
 

@@ -1,5 +1,5 @@
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/base64.h"
 #include "testhost/project_file.h"
 

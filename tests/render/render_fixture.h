@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/composition.h"
 #include "testhost/smartfx.h"
 

@@ -1,7 +1,7 @@
 // The read and the write other parts of the effect make on the stored code,
 // and the flat-buffer rule on its own.
-#include "host/handle_lock.h"
-#include "host/suite_access.h"
+#include "base/handle_lock.h"
+#include "base/suite_access.h"
 #include "storage/storage_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // QV_STRESS_FRAMES raises the frames per thread (default 12; 200 for a long
 // run by hand), QV_STRESS_THREADS the render threads (default 4).
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/composition.h"
 #include "testhost/instance.h"
 #include "testhost/smartfx.h"

@@ -1,6 +1,6 @@
 // The reset buttons through the simulator's stream services.
 #include "common/host_fixture.h"
-#include "host/param_indices.h"
+#include "base/param_indices.h"
 #include "testhost/aegp_refs.h"
 
 #include <string>

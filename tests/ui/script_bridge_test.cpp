@@ -1,5 +1,5 @@
 #include "common/host_fixture.h"
-#include "host/suite_access.h"
+#include "base/suite_access.h"
 #include "testhost/script_engine.h"
 #include "ui/script_bridge.h"
 

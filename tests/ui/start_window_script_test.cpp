@@ -2,7 +2,7 @@
 #include "common/host_fixture.h"
 #include "support/text.h"
 #include "testhost/script_engine.h"
-#include "ui/about.h"
+#include "ui/about_text.h"
 
 #include <gtest/gtest.h>
 

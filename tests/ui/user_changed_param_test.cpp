@@ -2,8 +2,8 @@
 // switch, the debug window, the layer switches and the reset buttons, with
 // the host's script engine and a scripted user.
 #include "common/host_fixture.h"
-#include "host/global_data.h"
-#include "host/param_indices.h"
+#include "base/global_data.h"
+#include "base/param_indices.h"
 #include "testhost/aegp_refs.h"
 #include "testhost/script_engine.h"
 

@@ -2,27 +2,29 @@
 // the engines: the request, the parameter snapshot and the render context.
 #pragma once
 
+#include "base/language.h"
 #include "engine/pass_frame.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
+#include <string>
 
 namespace qv {
 
 class SuiteAccess;
 
-// One frame's settings and code, built by the pre-render and freed by the
-// render that receives it (or by the host's disposal call if none does).
+// One frame's settings and code, built by the pre-render and read by the
+// render; the host frees it through FreeRenderRequest.
 struct RenderRequest {
     double time = 0;                    // seconds
     PF_EffectWorld *inputWorld = nullptr;
     PF_EffectWorld *outputWorld = nullptr;
     uint8_t loadLayer[kBankSize] = {};
     PF_EffectWorld *layerWorlds[kBankSize] = {};
-    char *code = nullptr;               // owned, zero-terminated
-    ParamSnapshot *params = nullptr;    // owned
+    std::string code;                   // the stored text, every byte
+    ParamSnapshot params;
     uint8_t debug = 0;
-    int32_t language = 0;               // 0 GLSL, 1 Shadertoy dialect, 2 Lua
+    Language language = Language::Glsl;
     int32_t wrapU = 0, wrapV = 0;       // 0 repeat, 1 mirrored repeat, 2 clamp to edge
     int32_t magFilter = 0, minFilter = 0;  // 0 linear, 1 nearest
     double fps = 0;
@@ -44,8 +46,12 @@ struct PCData : PassFrame {
     PF_ProgPtr effectRef = nullptr;
 };
 
-// Frees a request with its code and snapshot; null is harmless. Also the
-// disposal function handed to the host with the pre-render data.
+// Makes a request and hands it to the host as the frame's pre-render data in
+// one step, with FreeRenderRequest as its disposal: from then on the host
+// owns it, and that function is its only release point.
+RenderRequest &HandRenderRequestToHost(PF_PreRenderExtra *extra);
+
+// Frees a request; null is harmless.
 void FreeRenderRequest(void *request);
 
 } // namespace qv

@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <shared_mutex>
-#include <string>
 
 namespace qv {
 
@@ -25,21 +23,5 @@ struct GlobalData {
 };
 static_assert(sizeof(std::atomic<uint8_t>) == 1, "the flag keeps the handle's layout");
 static_assert(sizeof(GlobalData) <= kGlobalDataHandleSize, "GlobalData outgrew its handle");
-
-class SuiteAccess;
-
-// Held shared by a render for as long as it uses the global data, and
-// exclusively by the global setdown: a setdown sent while another thread
-// renders waits for that render instead of freeing the data under it.
-std::shared_mutex &globalDataMutex();
-
-PF_Err GlobalSetup(SuiteAccess &suites, PF_InData *in_data, PF_OutData *out_data);
-PF_Err GlobalSetdown(SuiteAccess &suites, PF_InData *in_data);
-PF_Err ShowOptionsMessage(SuiteAccess &suites, PF_OutData *out_data);
-
-// Builds pluginFolder's text from the application folder (UTF-16, as the host
-// gives it): at most 4045 code units, then the separator and "Plug-ins",
-// escaped for script literals and cut to fit the field.
-std::string PluginFolderText(const A_UTF16Char *appPath);
 
 } // namespace qv

@@ -6,7 +6,7 @@
 // turn is dropped, as in any destructor.
 #pragma once
 
-#include "host/handle_lock.h"
+#include "base/handle_lock.h"
 #include "sdk/ae_sdk.h"
 
 #include <utility>

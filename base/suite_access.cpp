@@ -1,4 +1,4 @@
-#include "host/suite_access.h"
+#include "base/suite_access.h"
 
 #include <cstring>
 
