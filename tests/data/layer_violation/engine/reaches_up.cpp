@@ -1,0 +1,2 @@
+// A deliberate wall crossing: the engine including the top layer.
+#include "host/render_driver.h"

@@ -1,0 +1,2 @@
+// A deliberate wall crossing: GL outside the engine.
+#include <glad/gl.h>
