@@ -97,4 +97,10 @@ Faults::Consulted Faults::takeConsulted()
     return taken;
 }
 
+Faults &hostFaults()
+{
+    static Faults *faults = new Faults;  /* lives as long as the process, like the host */
+    return *faults;
+}
+
 } // namespace qvh

@@ -63,4 +63,7 @@ private:
     mutable Consulted consulted_;
 };
 
+// The process's faults, which every host service consults.
+Faults &hostFaults();
+
 } // namespace qvh

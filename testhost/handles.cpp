@@ -1,6 +1,7 @@
 #include "testhost/handles.h"
 
-#include "testhost/host.h"
+#include "testhost/faults.h"
+#include "testhost/misuse.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -108,14 +109,14 @@ BlockTable &memoryHandles()
 
 PF_Handle hostNewHandle(A_u_longlong size)
 {
-    if (host().faults.takeHandleFailure())
+    if (hostFaults().takeHandleFailure())
         return nullptr;
     return hostHandles().create(size, false);
 }
 
 void *hostLockHandle(PF_Handle h)
 {
-    if (host().faults.check("host_lock_handle"))
+    if (hostFaults().check("host_lock_handle"))
         return nullptr;  /* the host could not lock: the callback's only failure */
     return hostHandles().lock(h);
 }
@@ -124,13 +125,13 @@ void hostUnlockHandle(PF_Handle h) { hostHandles().unlock(h); }
 void hostDisposeHandle(PF_Handle h)
 {
     if (h && !hostHandles().dispose(h))
-        host().reportMisuse("host_dispose_handle of an unknown handle");
+        reportMisuse("host_dispose_handle of an unknown handle");
 }
 
 void hostDisposeHandleCallback(PF_Handle h)
 {
     hostDisposeHandle(h);
-    host().faults.check("host_dispose_handle");  /* can only throw: the callback returns nothing */
+    hostFaults().check("host_dispose_handle");  /* can only throw: the callback returns nothing */
 }
 
 A_u_longlong hostGetHandleSize(PF_Handle h) { return hostHandles().size(h); }
@@ -139,7 +140,7 @@ PF_Err hostResizeHandle(A_u_longlong size, PF_Handle *h)
 {
     if (!h || !hostHandles().contains(*h))
         return PF_Err_BAD_CALLBACK_PARAM;
-    if (host().faults.takeHandleFailure())
+    if (hostFaults().takeHandleFailure())
         return PF_Err_OUT_OF_MEMORY;
     return hostHandles().resize(*h, size) ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM;
 }

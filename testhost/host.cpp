@@ -1,6 +1,7 @@
 #include "testhost/host.h"
 
 #include "testhost/handles.h"
+#include "testhost/misuse.h"
 
 #include <cstring>
 
@@ -43,14 +44,12 @@ std::vector<std::string> Host::registeredNames() const
 
 void Host::reportMisuse(const std::string &what)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    misuse_.push_back(what);
+    qvh::reportMisuse(what);
 }
 
 std::vector<std::string> Host::misuse() const
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    return misuse_;
+    return misuseReports();
 }
 
 void Host::reset()
@@ -67,7 +66,7 @@ void Host::reset()
     openUndoGroups = 0;
     scripts_.clear();
     registered_.clear();
-    misuse_.clear();
+    clearMisuse();
 }
 
 namespace {

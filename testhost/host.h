@@ -18,8 +18,8 @@ namespace qvh {
 using ScriptRunner = std::function<A_Err(const std::string &script, std::string &result, std::string &error)>;
 
 struct Host {
-    Faults faults;
-    SuiteRegistry suites;
+    Faults &faults = hostFaults();
+    SuiteRegistry &suites = hostSuites();
 
     // What AEGP_GetPluginPaths reports for the application folder.
     std::u16string appPath = u"/opt/Tessmar Host/Support Files";
@@ -50,7 +50,6 @@ struct Host {
 private:
     std::vector<std::string> scripts_;
     std::vector<std::string> registered_;
-    std::vector<std::string> misuse_;
 };
 
 Host &host();

@@ -1,6 +1,7 @@
 #include "testhost/suite_registry.h"
 
-#include "testhost/host.h"
+#include "testhost/faults.h"
+#include "testhost/misuse.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,7 @@ SPErr SuiteRegistry::acquire(const char *name, int32_t version, const void **sui
     if (!name || !suite)
         return kSPBadParameterError;
     *suite = nullptr;
-    if (host().faults.suiteMissing(name))
+    if (hostFaults().suiteMissing(name))
         return kSPSuiteNotFoundError;
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = tables_.find({name, version});
@@ -72,16 +73,22 @@ void SuiteRegistry::resetCounts()
     unbalanced_ = 0;
 }
 
+SuiteRegistry &hostSuites()
+{
+    static SuiteRegistry *registry = new SuiteRegistry;  /* lives as long as the process */
+    return *registry;
+}
+
 namespace {
 
 SPErr basicAcquire(const char *name, int32_t version, const void **suite)
 {
-    return host().suites.acquire(name, version, suite);
+    return hostSuites().acquire(name, version, suite);
 }
 
 SPErr basicRelease(const char *name, int32_t version)
 {
-    return host().suites.release(name, version);
+    return hostSuites().release(name, version);
 }
 
 SPBoolean basicIsEqual(const char *a, const char *b)

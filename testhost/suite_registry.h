@@ -38,4 +38,7 @@ private:
 // Registers every suite the simulator implements (called once by host()).
 void registerStandardSuites(SuiteRegistry &registry);
 
+// The process's suite tables (the host registers the standard ones when it starts).
+SuiteRegistry &hostSuites();
+
 } // namespace qvh
