@@ -169,7 +169,7 @@ void addBankCheckbox(Declarer &d, int i) { addCheckbox(d, memberName(kStrCheckbo
 void addColor(Declarer &d, int i)
 {
     PF_ParamDef def = d.start(PF_Param_COLOR, memberName(kStrColor, i).c_str());
-    def.u.cd.value.alpha = def.u.cd.dephault.alpha = 255;  /* opaque black */
+    def.u.cd.value.alpha = def.u.cd.dephault.alpha = PF_MAX_CHAN8;  /* opaque black */
     d.add(def);
 }
 

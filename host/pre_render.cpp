@@ -104,10 +104,10 @@ PF_Err BuildParamSnapshot(PF_InData *in_data, ParamSnapshot *s)
         s->checkboxes[i] = checkboxValue(in_data, kFirstCheckboxParam + i) != 0 ? 1.0 : 0.0;
     for (int i = 0; i < kBankSize; ++i) {
         PF_Pixel c = ParamCheckout(in_data, kFirstColorParam + i).u().cd.value;
-        s->colors[i][0] = c.red / 255.0;
-        s->colors[i][1] = c.green / 255.0;
-        s->colors[i][2] = c.blue / 255.0;
-        s->colors[i][3] = c.alpha / 255.0;
+        s->colors[i][0] = c.red / double(PF_MAX_CHAN8);
+        s->colors[i][1] = c.green / double(PF_MAX_CHAN8);
+        s->colors[i][2] = c.blue / double(PF_MAX_CHAN8);
+        s->colors[i][3] = c.alpha / double(PF_MAX_CHAN8);
     }
     return PF_Err_NONE;
 }

@@ -108,9 +108,9 @@ void readPixel(int depth, const char *p, double out[4])
     if (!p)
         return;
     if (depth == 8)
-        loadChannels<uint8_t>(p, 1.0 / 255.0, out);
+        loadChannels<uint8_t>(p, 1.0 / PF_MAX_CHAN8, out);
     else if (depth == 16)
-        loadChannels<uint16_t>(p, 1.0 / 32768.0, out);
+        loadChannels<uint16_t>(p, 1.0 / PF_MAX_CHAN16, out);
     else if (depth == 32)
         loadChannels<float>(p, 1.0, out);
 }
@@ -136,9 +136,9 @@ template <class T> void storeChannels(char *p, double scale, const double v[4])
 void writePixel(int depth, char *p, const double v[4])
 {
     if (depth == 8) {
-        storeChannels<uint8_t>(p, 255.0, v);
+        storeChannels<uint8_t>(p, PF_MAX_CHAN8, v);
     } else if (depth == 16) {
-        storeChannels<uint16_t>(p, 32768.0, v);
+        storeChannels<uint16_t>(p, PF_MAX_CHAN16, v);
     } else if (depth == 32) {
         double a = v[0] > 1.0 ? 1.0 : v[0] < 0.0 ? 0.0 : v[0];  /* only alpha is clamped */
         float c[4] = {float(a), float(v[1]), float(v[2]), float(v[3])};
