@@ -1,4 +1,4 @@
-// Asks the host's abort callback while a script runs (see abort_hook.cpp).
+// Asks the host's abort callback while a script runs (the design is described at the top of abort_watch.cpp).
 #pragma once
 
 #include "base/render_context.h"
@@ -30,6 +30,13 @@ private:
     bool done_ = false;
     std::thread thread_;
 };
+
+// The message a script stops with when the host cancels the render.
+extern const char kAbortMessage[];
+
+// Asks the host's abort callback now (long host-function loops) and stops the
+// script when it answers "stop". Cheap when nobody asks.
+void checkAbort(lua_State *L);
 
 // Gives coroutines made from now on a standing count hook that asks the host.
 void hookCoroutineCreation(lua_State *L);

@@ -3,6 +3,10 @@
 // not cross Lua's own frames as a foreign exception, so the guard records the
 // error, stops the script with a Lua error, and LuaRuntime::run rethrows it.
 #include "lua/host_functions.h"
+
+#include "lua/http_function.h"
+#include "lua/pixel_functions.h"
+#include "lua/script_functions.h"
 #include "lua/lua_check.h"
 #include "lua/runtime_context.h"
 

@@ -1,30 +1,10 @@
-// The thirteen Lua host functions behind `qv`, the registration table that
-// stores them into __PCFuncs__, and the abort check that lets the host stop a
-// long script.
+// The registration table of the thirteen Lua host functions behind `qv`,
+// which the runtime stores into __PCFuncs__.
 #pragma once
 
 #include <lua.hpp>
 
 namespace qv {
-
-// Parameters and pixels.
-int luaCh(lua_State *L);
-int luaGetColor(lua_State *L);
-int luaSetColor(lua_State *L);
-int luaIn2out(lua_State *L);
-
-// GLSL passes and host scripts.
-int luaGlsl(lua_State *L);
-int luaFullGlsl(lua_State *L);
-int luaJs(lua_State *L);
-int luaAlert(lua_State *L);
-int luaDebugAdd(lua_State *L);
-int luaDebugSub(lua_State *L);
-int luaDebugRemain(lua_State *L);
-int luaDebugClear(lua_State *L);
-
-// HTTP.
-int luaHttpRequest(lua_State *L);
 
 struct HostFunctionReg {
     const char *name;
@@ -32,12 +12,5 @@ struct HostFunctionReg {
 };
 // Name in __PCFuncs__ and function, in registration order.
 extern const HostFunctionReg kHostFunctions[13];
-
-// The message a script stops with when the host cancels the render.
-extern const char kAbortMessage[];
-
-// Asks the host's abort callback now (long host-function loops) and stops the
-// script when it answers "stop". Cheap when nobody asks.
-void checkAbort(lua_State *L);
 
 } // namespace qv

@@ -1,6 +1,8 @@
 // `httpRequest`: plain HTTP through cpp-httplib's blocking Client.
 // One client per call, so no connection outlives it.
-#include "lua/host_functions.h"
+#include "lua/http_function.h"
+
+#include "lua/abort_watch.h"
 #include "lua/lua_check.h"
 
 #include <httplib.h>

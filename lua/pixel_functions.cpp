@@ -1,6 +1,8 @@
 // `ch`, `getColor`, `setColor` and `in2out`, straight on the host's
 // buffers (alpha, red, green, blue per pixel) and on the ParamSnapshot.
-#include "lua/host_functions.h"
+#include "lua/pixel_functions.h"
+
+#include "lua/abort_watch.h"
 #include "lua/lua_check.h"
 
 #include <cmath>

@@ -1,7 +1,9 @@
 // GLSL passes (`glsl`, `full_glsl`) and the calls into the host's
 // script engine (`js`, `alert` and the four debug-log functions).
 #include "lua/glsl_pass.h"
-#include "lua/host_functions.h"
+#include "lua/script_functions.h"
+
+#include "lua/abort_watch.h"
 #include "lua/lua_check.h"
 #include "support/text.h"
 #include "ui/debug_log.h"

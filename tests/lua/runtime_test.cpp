@@ -1,5 +1,6 @@
 // The Lua state, the prelude, the globals, the run and its message.
 #include "common/lua_fixture.h"
+#include "lua/abort_watch.h"
 #include "lua/host_functions.h"
 
 #include <atomic>
