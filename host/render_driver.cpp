@@ -3,6 +3,7 @@
 #include "host/render_driver.h"
 
 #include "engine/glsl_core.h"
+#include "engine/take_errors.h"
 #include "base/global_data.h"
 #include "host/global_setup.h"
 #include "base/handle_lock.h"
@@ -73,10 +74,7 @@ std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
     engine.render(source, pc, true);
     if (!engine.hasError())
         return std::nullopt;
-    std::string log;
-    while (engine.hasError())
-        log += engine.popError();
-    return log;
+    return TakeEngineErrors(engine);
 }
 
 } // namespace

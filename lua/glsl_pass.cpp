@@ -1,6 +1,7 @@
 #include "lua/glsl_pass.h"
 
 #include "engine/glsl_core.h"
+#include "engine/take_errors.h"
 
 namespace qv {
 namespace {
@@ -21,10 +22,7 @@ std::string runLuaGlslPass(LuaGlslEngine which, const std::string &code, PCData 
 {
     GLSLCore &engine = engineFor(which);
     engine.render(code, &pc, wrap);
-    std::string report;
-    while (engine.hasError())
-        report += engine.popError();
-    return report;
+    return TakeEngineErrors(engine);
 }
 
 } // namespace qv

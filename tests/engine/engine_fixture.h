@@ -4,6 +4,7 @@
 
 #include "engine/engine_faults.h"
 #include "engine/glsl_core.h"
+#include "engine/take_errors.h"
 #include "base/render_context.h"
 #include "common/keep_libraries.h"
 
@@ -134,10 +135,7 @@ struct Frame {
 // Every queued message, joined in queue order as callers do.
 inline std::string drain(qv::GLSLCore &engine)
 {
-    std::string log;
-    while (engine.hasError())
-        log += engine.popError();
-    return log;
+    return qv::TakeEngineErrors(engine);
 }
 
 class EngineTest : public ::testing::Test {
