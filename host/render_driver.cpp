@@ -7,9 +7,9 @@
 #include "host/handle_lock.h"
 #include "host/param_indices.h"
 #include "host/render_context.h"
+#include "host/shadertoy_fallback.h"
 #include "host/suite_access.h"
 #include "lua/lua_runtime.h"
-#include "translate/shadertoy_wrap.h"
 #include "ui/debug_log.h"
 #include "ui/script_bridge.h"
 
@@ -67,11 +67,10 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
 // joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
-    std::string source = request.code;
-    if (static_cast<uint32_t>(request.language) == kShadertoy)
-        wrapShadertoyCode(source);
     GLSLCore &engine = driverEngine();
-    engine.render(source, pc, true);
+    if (static_cast<uint32_t>(request.language) == kShadertoy)
+        return renderShadertoy(engine, request.code, pc, driverWrappingMemory());
+    engine.render(request.code, pc, true);
     if (!engine.hasError())
         return std::nullopt;
     std::string log;

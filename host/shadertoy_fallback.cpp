@@ -1,0 +1,102 @@
+#include "host/shadertoy_fallback.h"
+
+#include "engine/glsl_core.h"
+#include "translate/shadertoy_full_wrap.h"
+#include "translate/shadertoy_wrap.h"
+
+#include <algorithm>
+
+namespace qv {
+namespace {
+
+using Need = WrappingMemory::Need;
+
+struct PassResult {
+    std::string log;         // every message, joined
+    bool compileFailed = false;  // a shader message among them
+};
+
+PassResult runPass(GLSLCore &engine, std::string source, PCData *pc, WrappingMemory &memory,
+                   void (*wrap)(std::string &))
+{
+    wrap(source);
+    ++memory.passes;
+    engine.render(source, pc, true);
+    PassResult result;
+    while (engine.hasError()) {
+        std::string message = engine.popError();
+        if (message.rfind("ERROR::SHADER::", 0) == 0)
+            result.compileFailed = true;
+        result.log += message;
+    }
+    return result;
+}
+
+std::optional<std::string> reported(const PassResult &pass)
+{
+    if (pass.log.empty())
+        return std::nullopt;
+    return pass.log;
+}
+
+// The ordinary wrapping, then the full one when the first did not compile.
+std::optional<std::string> firstLook(GLSLCore &engine, const std::string &code, PCData *pc, WrappingMemory &memory)
+{
+    PassResult ordinary = runPass(engine, code, pc, memory, wrapShadertoyCode);
+    if (!ordinary.compileFailed)
+        return reported(ordinary);
+    PassResult full = runPass(engine, code, pc, memory, wrapShadertoyCodeFull);
+    if (full.compileFailed) {
+        memory.remember(code, Need::Neither);
+        return ordinary.log;
+    }
+    memory.remember(code, Need::Full);
+    return reported(full);  /* a failure after compiling (memory, say) is the full pass's own */
+}
+
+} // namespace
+
+Need WrappingMemory::need(const std::string &code) const
+{
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return e.first == code; });
+    return it == entries.end() ? Need::Ordinary : it->second;
+}
+
+void WrappingMemory::remember(const std::string &code, Need need)
+{
+    forget(code);
+    if (entries.size() == kCapacity)
+        entries.pop_front();
+    entries.emplace_back(code, need);
+}
+
+void WrappingMemory::forget(const std::string &code)
+{
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto &e) { return e.first == code; }),
+                  entries.end());
+}
+
+std::optional<std::string> renderShadertoy(GLSLCore &engine, const std::string &code, PCData *pc,
+                                           WrappingMemory &memory)
+{
+    switch (memory.need(code)) {
+    case Need::Full: {
+        PassResult full = runPass(engine, code, pc, memory, wrapShadertoyCodeFull);
+        if (!full.compileFailed)
+            return reported(full);
+        memory.forget(code);  /* the compiler changed its mind: look again */
+        return firstLook(engine, code, pc, memory);
+    }
+    case Need::Neither: return reported(runPass(engine, code, pc, memory, wrapShadertoyCode));
+    case Need::Ordinary: break;
+    }
+    return firstLook(engine, code, pc, memory);
+}
+
+WrappingMemory &driverWrappingMemory()
+{
+    thread_local WrappingMemory memory;
+    return memory;
+}
+
+} // namespace qv
