@@ -1,5 +1,7 @@
 #include "translate/shadertoy_full_wrap.h"
 
+#include <cctype>
+
 namespace qv {
 
 // Every input is made from uniforms the engine's prelude already declares,
@@ -21,7 +23,7 @@ namespace qv {
 //
 // HW_PERFORMANCE is defined by the website (1 on capable hardware);
 // texture2D and texture2DLod were renamed in GLSL 1.30 and are missing from the
-// core profile.
+// core profile, and the WebGL 1 extension functions are core functions now.
 const char kShadertoyFullHead[] =
     "\nvec3[10] qv_st_channelResolution(){\n"
     "vec3 r[10];\n"
@@ -58,11 +60,50 @@ const char kShadertoyFullHead[] =
     "#define HW_PERFORMANCE 1\n"
     "#define texture2D texture\n"
     "#define texture2DLod textureLod\n"
+    "#define texture2DLodEXT textureLod\n"
+    "#define texture2DGradEXT textureGrad\n"
     "#line 1\n";
 const char kShadertoyFullTail[] = "\nvoid main(){\nmainImage(outColor,uv2xy(uv));\n}\n";
 
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The position of "extension" when the line starting at `at` is an
+// #extension directive; npos otherwise.
+size_t extensionDirective(const std::string &code, size_t at)
+{
+    while (at < code.size() && isBlank(code[at]))
+        ++at;
+    if (at >= code.size() || code[at] != '#')
+        return std::string::npos;
+    size_t word = at + 1;
+    while (word < code.size() && isBlank(code[word]))
+        ++word;
+    size_t end = word + 9;
+    bool wordEnds = end >= code.size() || !(std::isalnum(static_cast<unsigned char>(code[end])) || code[end] == '_');
+    return code.compare(word, 9, "extension") == 0 && wordEnds ? at : std::string::npos;
+}
+
+} // namespace
+
+// Turns each #extension line into a comment. Old shaders ask for WebGL 1
+// extensions (derivatives, texture LOD) whose functions GLSL 3.30 has in
+// core; and after the engine's prelude the directive is refused anyway.
+void commentOutExtensions(std::string &code)
+{
+    for (size_t line = 0; line < code.size();) {
+        size_t hash = extensionDirective(code, line);
+        if (hash != std::string::npos)
+            code.replace(hash, 1, "//");
+        size_t next = code.find('\n', line);
+        line = next == std::string::npos ? code.size() : next + 1;
+    }
+}
+
 void wrapShadertoyCodeFull(std::string &code)
 {
+    commentOutExtensions(code);
     code.insert(0, kShadertoyFullHead);
     code += kShadertoyFullTail;
 }

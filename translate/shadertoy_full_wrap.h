@@ -13,7 +13,11 @@ namespace qv {
 extern const char kShadertoyFullHead[];
 extern const char kShadertoyFullTail[];
 
-// Wraps a per-render copy of the code in place with the full wrapping.
+// Wraps a per-render copy of the code in place with the full wrapping: the
+// head, the code with its #extension lines commented out, the tail.
 void wrapShadertoyCodeFull(std::string &code);
+
+// Makes each line that is an #extension directive a // comment.
+void commentOutExtensions(std::string &code);
 
 } // namespace qv

@@ -8,11 +8,13 @@
 // - renaming one name does what the regular expression it stands for does,
 //   and renaming it twice adds no second prefix;
 // - text holding no reserved name and no channel input comes back unchanged;
-// - the wrapping puts exactly the #define block before the code and the
-//   main() after it.
+// - both wrappings put exactly their block before the code and the main()
+//   after it.
 #include "translate/identifier_rewrite.h"
+#include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -118,5 +120,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string wrapped = once;
     qv::wrapShadertoyCode(wrapped);
     expect(wrapped == qv::kShadertoyHead + once + qv::kShadertoyTail, "the wrapping is not head, code, tail");
+    std::string full = once, withoutExtensions = once;
+    qv::wrapShadertoyCodeFull(full);
+    qv::commentOutExtensions(withoutExtensions);
+    expect(full == qv::kShadertoyFullHead + withoutExtensions + qv::kShadertoyFullTail,
+           "the full wrapping is not head, code, tail");
+    /* each directive's '#' becomes "//": one byte more, two slashes more */
+    auto slashes = [](const std::string &t) { return static_cast<size_t>(std::count(t.begin(), t.end(), '/')); };
+    expect(2 * (withoutExtensions.size() - once.size()) == slashes(withoutExtensions) - slashes(once),
+           "commenting out #extension lines changed more than the directives");
     return 0;
 }

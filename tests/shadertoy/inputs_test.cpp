@@ -94,6 +94,8 @@ const InputCase kInputs[] = {
     {"channel time", "fragColor = vec4(iChannelTime[1], 0.0, 0.0, 1.0);", Need::Ordinary, false, {2.5, 0, 0, 1}},
     {"channel time by variable", "int i = 2; fragColor = vec4(iChannelTime[i], 0.0, 0.0, 1.0);", Need::Full, false,
      {2.5, 0, 0, 1}},
+    {"WebGL 1 extension directive", "#extension GL_OES_standard_derivatives : enable\n"
+     "fragColor = vec4(fwidth(fragCoord.x), 0.5, 0.25, 1.0);", Need::Full, false, {1, 0.5, 0.25, 1}},
     {"hardware performance", "#if HW_PERFORMANCE == 1\nfragColor = vec4(1.0);\n#else\nfragColor = vec4(0.0);\n#endif\n"
      "fragColor *= iResolution.z;",
      Need::Full, false, {1, 1, 1, 1}},
