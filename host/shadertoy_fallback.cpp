@@ -65,15 +65,24 @@ Need WrappingMemory::need(const std::string &code) const
 void WrappingMemory::remember(const std::string &code, Need need)
 {
     forget(code);
-    if (entries.size() == kCapacity)
+    if (code.size() > kByteCapacity)
+        return;
+    while (entries.size() == kCapacity || bytes + code.size() > kByteCapacity) {
+        bytes -= entries.front().first.size();
         entries.pop_front();
+    }
     entries.emplace_back(code, need);
+    bytes += code.size();
 }
 
 void WrappingMemory::forget(const std::string &code)
 {
-    entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto &e) { return e.first == code; }),
-                  entries.end());
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        if (it->first == code) {
+            bytes -= code.size();
+            entries.erase(it);
+            return;
+        }
 }
 
 std::optional<std::string> renderShadertoy(GLSLCore &engine, const std::string &code, PCData *pc,

@@ -17,7 +17,10 @@ class GLSLCore;
 
 // Which wrapping each recently seen code needs, for one engine, so that a
 // code pays at most one failed compile. Codes that compile with the
-// ordinary wrapping are not kept: they never need a second look.
+// ordinary wrapping are not kept: they never need a second look. The codes
+// are kept whole (a hash that collided could give code that compiles today
+// the full wrapping) and within bounds: the newest 32, 1 MiB of text at
+// most; a longer code is not kept and pays its failed compile each frame.
 class WrappingMemory {
 public:
     enum class Need { Ordinary, Full, Neither };
@@ -31,8 +34,10 @@ public:
     size_t passes = 0;
 
 private:
-    static constexpr size_t kCapacity = 32;  // codes, oldest dropped first
+    static constexpr size_t kCapacity = 32;          // codes, oldest dropped first
+    static constexpr size_t kByteCapacity = 1 << 20;  // their text
     std::deque<std::pair<std::string, Need>> entries;
+    size_t bytes = 0;
 };
 
 // One Shadertoy-dialect pass of `code` (the stored, unwrapped text) on

@@ -1,6 +1,7 @@
 #include "translate/shadertoy_full_wrap.h"
 
 #include <cctype>
+#include <set>
 
 namespace qv {
 
@@ -68,42 +69,93 @@ const char kShadertoyFullTail[] = "\nvoid main(){\nmainImage(outColor,uv2xy(uv))
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-// The position of "extension" when the line starting at `at` is an
-// #extension directive; npos otherwise.
-size_t extensionDirective(const std::string &code, size_t at)
+size_t skipBlanks(const std::string &text, size_t at)
 {
-    while (at < code.size() && isBlank(code[at]))
+    while (at < text.size() && isBlank(text[at]))
         ++at;
+    return at;
+}
+
+// The identifier at `at` ("" when there is none).
+std::string wordAt(const std::string &text, size_t at)
+{
+    size_t end = at;
+    while (end < text.size() && isWordChar(text[end]))
+        ++end;
+    return text.substr(at, end - at);
+}
+
+// The start of the line after the one at `line`; the text's size after the last.
+size_t nextLine(const std::string &text, size_t line)
+{
+    size_t feed = text.find('\n', line);
+    return feed == std::string::npos ? text.size() : feed + 1;
+}
+
+// A preprocessor line: where its '#' is, its directive and the directive's first argument.
+struct Directive {
+    size_t hash = std::string::npos;
+    std::string name, argument;
+};
+
+Directive directiveAt(const std::string &code, size_t line)
+{
+    Directive d;
+    size_t at = skipBlanks(code, line);
     if (at >= code.size() || code[at] != '#')
-        return std::string::npos;
-    size_t word = at + 1;
-    while (word < code.size() && isBlank(code[word]))
-        ++word;
-    size_t end = word + 9;
-    bool wordEnds = end >= code.size() || !(std::isalnum(static_cast<unsigned char>(code[end])) || code[end] == '_');
-    return code.compare(word, 9, "extension") == 0 && wordEnds ? at : std::string::npos;
+        return d;
+    d.hash = at;
+    size_t word = skipBlanks(code, at + 1);
+    d.name = wordAt(code, word);
+    d.argument = wordAt(code, skipBlanks(code, word + d.name.size()));
+    return d;
+}
+
+// The names the head #defines.
+const std::set<std::string> &headNames()
+{
+    static const std::set<std::string> names = [] {
+        std::set<std::string> found;
+        const std::string head = kShadertoyFullHead;
+        for (size_t line = 0; line < head.size(); line = nextLine(head, line)) {
+            Directive d = directiveAt(head, line);
+            if (d.name == "define")
+                found.insert(d.argument);
+        }
+        return found;
+    }();
+    return names;
 }
 
 } // namespace
 
-// Turns each #extension line into a comment. Old shaders ask for WebGL 1
-// extensions (derivatives, texture LOD) whose functions GLSL 3.30 has in
-// core; and after the engine's prelude the directive is refused anyway.
-void commentOutExtensions(std::string &code)
+// Line by line:
+// - an #extension line becomes a comment: old shaders ask for WebGL 1
+//   extensions (derivatives, texture LOD) whose functions GLSL 3.30 has in
+//   core, and after the engine's prelude the directive is refused anyway;
+// - a #define of a name the head defines gets an #undef before it: on the
+//   website the inputs are uniforms, which a macro of the shader's may hide
+//   ("#define iResolution vec3(800.0, 450.0, 1.0)").
+void adaptDirectives(std::string &code)
 {
     for (size_t line = 0; line < code.size();) {
-        size_t hash = extensionDirective(code, line);
-        if (hash != std::string::npos)
-            code.replace(hash, 1, "//");
-        size_t next = code.find('\n', line);
-        line = next == std::string::npos ? code.size() : next + 1;
+        Directive d = directiveAt(code, line);
+        if (d.name == "extension") {
+            code.replace(d.hash, 1, "//");
+        } else if (d.name == "define" && headNames().count(d.argument)) {
+            std::string undef = "#undef " + d.argument + "\n";
+            code.insert(line, undef);
+            line += undef.size();
+        }
+        line = nextLine(code, line);
     }
 }
 
 void wrapShadertoyCodeFull(std::string &code)
 {
-    commentOutExtensions(code);
+    adaptDirectives(code);
     code.insert(0, kShadertoyFullHead);
     code += kShadertoyFullTail;
 }

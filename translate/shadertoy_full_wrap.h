@@ -14,10 +14,11 @@ extern const char kShadertoyFullHead[];
 extern const char kShadertoyFullTail[];
 
 // Wraps a per-render copy of the code in place with the full wrapping: the
-// head, the code with its #extension lines commented out, the tail.
+// head, the code with its directives adapted, the tail.
 void wrapShadertoyCodeFull(std::string &code);
 
-// Makes each line that is an #extension directive a // comment.
-void commentOutExtensions(std::string &code);
+// Makes each #extension line a // comment and puts "#undef NAME" before each
+// #define of a name the head defines, so the code's own macro wins.
+void adaptDirectives(std::string &code);
 
 } // namespace qv

@@ -96,6 +96,8 @@ const InputCase kInputs[] = {
      {2.5, 0, 0, 1}},
     {"WebGL 1 extension directive", "#extension GL_OES_standard_derivatives : enable\n"
      "fragColor = vec4(fwidth(fragCoord.x), 0.5, 0.25, 1.0);", Need::Full, false, {1, 0.5, 0.25, 1}},
+    {"an input hidden by a macro", "#define iResolution vec3(8.0, 6.0, 1.0)\nfragColor = vec4(iResolution, 1.0);",
+     Need::Full, false, {8, 6, 1, 1}},
     {"hardware performance", "#if HW_PERFORMANCE == 1\nfragColor = vec4(1.0);\n#else\nfragColor = vec4(0.0);\n#endif\n"
      "fragColor *= iResolution.z;",
      Need::Full, false, {1, 1, 1, 1}},
@@ -245,6 +247,23 @@ TEST(WrappingMemory, KeepsTheNewestCodesOnly)
     memory.remember("code 38", Need::Full);
     EXPECT_EQ(memory.size(), 32u);
     EXPECT_EQ(memory.need("code 38"), Need::Full);
+}
+
+TEST(WrappingMemory, KeepsAtMostOneMebibyteOfCode)
+{
+    qv::WrappingMemory memory;
+    const std::string big(400 * 1024, 'a');
+    for (char c : {'x', 'y', 'z'})
+        memory.remember(big + c, Need::Full);
+    EXPECT_EQ(memory.size(), 2u);
+    EXPECT_EQ(memory.need(big + 'x'), Need::Ordinary);
+    EXPECT_EQ(memory.need(big + 'z'), Need::Full);
+    memory.remember(std::string((1 << 20) + 1, 'b'), Need::Full);
+    EXPECT_EQ(memory.size(), 2u);
+    memory.forget(big + 'y');
+    memory.forget(big + 'z');
+    memory.remember(std::string(1 << 20, 'c'), Need::Neither);
+    EXPECT_EQ(memory.need(std::string(1 << 20, 'c')), Need::Neither);
 }
 
 } // namespace

@@ -55,20 +55,23 @@ struct ExtensionCase {
     const char *expected;
 };
 
-TEST(ShadertoyFullWrap, CommentsOutExtensionDirectivesOnly)
+TEST(ShadertoyFullWrap, AdaptsExtensionAndInputDirectivesOnly)
 {
     const ExtensionCase cases[] = {
         {"#extension GL_OES_standard_derivatives : enable\nfloat a;", "//extension GL_OES_standard_derivatives : enable\nfloat a;"},
         {"  \t# extension GL_EXT_shader_texture_lod : require", "  \t// extension GL_EXT_shader_texture_lod : require"},
         {"float a;\r\n#extension X : enable\r\n#extension Y : enable", "float a;\r\n//extension X : enable\r\n//extension Y : enable"},
         {"#define extension 1\nint b = 2; // #extension\n#extensions", "#define extension 1\nint b = 2; // #extension\n#extensions"},
+        {"#define iResolution vec3(800.0, 450.0, 1.0)\n", "#undef iResolution\n#define iResolution vec3(800.0, 450.0, 1.0)\n"},
+        {"x;\n  # define iMouse(a) a\n#define iMouseX 1\n#undef iTime", "x;\n#undef iMouse\n  # define iMouse(a) a\n#define iMouseX 1\n#undef iTime"},
+        {"#define R iResolution\n#ifdef iTime\n#endif", "#define R iResolution\n#ifdef iTime\n#endif"},
         {"#", "#"},
         {"", ""},
     };
     for (const ExtensionCase &c : cases) {
         SCOPED_TRACE(c.code);
         std::string code = c.code;
-        qv::commentOutExtensions(code);
+        qv::adaptDirectives(code);
         EXPECT_EQ(code, c.expected);
         EXPECT_EQ(fullyWrapped(c.code), qv::kShadertoyFullHead + std::string(c.expected) + qv::kShadertoyFullTail);
     }
