@@ -25,6 +25,8 @@ namespace qv {
 // HW_PERFORMANCE is defined by the website (1 on capable hardware);
 // texture2D and texture2DLod were renamed in GLSL 1.30 and are missing from the
 // core profile, and the WebGL 1 extension functions are core functions now.
+// buffer, packed, precise, row_major and shared are free names in the
+// website's GLSL ES 3.00 but words this compiler reserves: renamed.
 const char kShadertoyFullHead[] =
     "\nvec3[10] qv_st_channelResolution(){\n"
     "vec3 r[10];\n"
@@ -63,6 +65,11 @@ const char kShadertoyFullHead[] =
     "#define texture2DLod textureLod\n"
     "#define texture2DLodEXT textureLod\n"
     "#define texture2DGradEXT textureGrad\n"
+    "#define buffer qv_st_buffer\n"
+    "#define packed qv_st_packed\n"
+    "#define precise qv_st_precise\n"
+    "#define row_major qv_st_row_major\n"
+    "#define shared qv_st_shared\n"
     "#line 1\n";
 const char kShadertoyFullTail[] = "\nvoid main(){\nmainImage(outColor,uv2xy(uv));\n}\n";
 

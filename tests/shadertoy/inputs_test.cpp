@@ -98,6 +98,8 @@ const InputCase kInputs[] = {
      "fragColor = vec4(fwidth(fragCoord.x), 0.5, 0.25, 1.0);", Need::Full, false, {1, 0.5, 0.25, 1}},
     {"an input hidden by a macro", "#define iResolution vec3(8.0, 6.0, 1.0)\nfragColor = vec4(iResolution, 1.0);",
      Need::Full, false, {8, 6, 1, 1}},
+    {"names GLSL ES 3.00 leaves free", "float shared = 0.5, buffer = 0.25; vec2 packed = vec2(2.0);\n"
+     "fragColor = vec4(shared, buffer, packed.x, 1.0);", Need::Full, false, {0.5, 0.25, 2, 1}},
     {"hardware performance", "#if HW_PERFORMANCE == 1\nfragColor = vec4(1.0);\n#else\nfragColor = vec4(0.0);\n#endif\n"
      "fragColor *= iResolution.z;",
      Need::Full, false, {1, 1, 1, 1}},
