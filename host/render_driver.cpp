@@ -7,15 +7,16 @@
 #include "host/handle_lock.h"
 #include "host/param_indices.h"
 #include "host/render_context.h"
-#include "host/shadertoy_fallback.h"
 #include "host/suite_access.h"
 #include "lua/lua_runtime.h"
+#include "translate/shadertoy_fallback.h"
 #include "ui/debug_log.h"
 #include "ui/script_bridge.h"
 
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -69,7 +70,13 @@ std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
     GLSLCore &engine = driverEngine();
     if (static_cast<uint32_t>(request.language) == kShadertoy)
-        return renderShadertoy(engine, request.code, pc, driverWrappingMemory());
+        return renderShadertoy(request.code, driverWrappingMemory(), [&](const std::string &source) {
+            engine.render(source, pc, true);
+            std::vector<std::string> messages;
+            while (engine.hasError())
+                messages.push_back(engine.popError());
+            return messages;
+        });
     engine.render(request.code, pc, true);
     if (!engine.hasError())
         return std::nullopt;

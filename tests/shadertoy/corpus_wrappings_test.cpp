@@ -1,7 +1,7 @@
 // The corpus through the engine: which wrapping each shader compiles with,
 // so the corpus keeps exercising both.
 #include "engine/engine_fixture.h"
-#include "host/shadertoy_fallback.h"
+#include "translate/shadertoy_fallback.h"
 #include "translate/identifier_rewrite.h"
 
 #include <filesystem>
@@ -34,7 +34,14 @@ TEST_F(EngineTest, CorpusCompilesWithBothWrappings)
         Frame frame(32, 18, 8);
         frame.ctx.time = 1.25;
         std::string code = convertedFile(entry.path());
-        EXPECT_EQ(qv::renderShadertoy(engine(), code, &frame.ctx, memory), std::nullopt);
+        auto pass = [&frame](const std::string &source) {
+            engine().render(source, &frame.ctx, true);
+            std::vector<std::string> messages;
+            while (engine().hasError())
+                messages.push_back(engine().popError());
+            return messages;
+        };
+        EXPECT_EQ(qv::renderShadertoy(code, memory, pass), std::nullopt);
         qv::WrappingMemory::Need need = memory.need(code);
         EXPECT_NE(need, qv::WrappingMemory::Need::Neither);
         (need == qv::WrappingMemory::Need::Full ? full : ordinary) += 1;

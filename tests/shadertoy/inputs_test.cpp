@@ -2,7 +2,7 @@
 // the values each one reads, which wrapping compiled it, and how many
 // compiles each code costs.
 #include "engine/engine_fixture.h"
-#include "host/shadertoy_fallback.h"
+#include "translate/shadertoy_fallback.h"
 #include "translate/identifier_rewrite.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
@@ -38,16 +38,30 @@ struct ShadertoyFrame : Frame {
     HostBuffer layer;
 };
 
+// A pass on `engine` into `frame`, as the render driver runs it, counted.
+qv::ShadertoyPass countedPass(qv::GLSLCore &engine, Frame &frame, size_t &passes)
+{
+    return [&engine, &frame, &passes](const std::string &source) {
+        ++passes;
+        EXPECT_EQ(engine.render(source, &frame.ctx, true), 0);
+        std::vector<std::string> messages;
+        while (engine.hasError())
+            messages.push_back(engine.popError());
+        return messages;
+    };
+}
+
 class ShadertoyInputs : public EngineTest {
 protected:
     // The stored code as the edit-time conversion leaves it, rendered once.
     std::optional<std::string> run(ShadertoyFrame &frame, std::string code)
     {
         qv::ShadertoyTranslator(code);
-        return qv::renderShadertoy(engine(), code, &frame.ctx, memory);
+        return qv::renderShadertoy(code, memory, countedPass(engine(), frame, passes));
     }
 
     qv::WrappingMemory memory;
+    size_t passes = 0;  // one compile each
 };
 
 std::string body(const std::string &statements)
@@ -116,8 +130,8 @@ TEST_F(ShadertoyInputs, EachInputReadsItsValueWithTheWrappingItNeeds)
         EXPECT_EQ(frame.pixel(), c.expected);
         qv::ShadertoyTranslator(code);
         EXPECT_EQ(memory.need(code), c.need == Need::Ordinary ? Need::Ordinary : Need::Full);
-        EXPECT_EQ(memory.passes, c.need == Need::Ordinary ? 1u : 2u);
-        memory.passes = 0;
+        EXPECT_EQ(passes, c.need == Need::Ordinary ? 1u : 2u);
+        passes = 0;
     }
 }
 
@@ -192,7 +206,7 @@ TEST_F(ShadertoyInputs, CodeThatCompilesTodayRendersTheSameBytesWithOneCompile)
         EXPECT_EQ(frame.output.bytes(), direct.output.bytes());
         EXPECT_EQ(engine().fragmentText(), engine().makeFragmentSource(wrapped, 330));
     }
-    EXPECT_EQ(memory.passes, 3u);
+    EXPECT_EQ(passes, 3u);
     EXPECT_EQ(memory.size(), 0u);
 }
 
@@ -204,7 +218,7 @@ TEST_F(ShadertoyInputs, FullCodeFailsOnceThenCompilesOncePerFrame)
         EXPECT_EQ(run(frame, code), std::nullopt);
         EXPECT_EQ(frame.pixel(), (Rgba{4, 2, 1, 1}));
     }
-    EXPECT_EQ(memory.passes, 4u);
+    EXPECT_EQ(passes, 4u);
 }
 
 TEST_F(ShadertoyInputs, WhenBothFailTheOrdinaryMessagesAreReportedAndOneCompileFollows)
@@ -221,7 +235,7 @@ TEST_F(ShadertoyInputs, WhenBothFailTheOrdinaryMessagesAreReportedAndOneCompileF
         EXPECT_EQ(run(frame, code), ordinaryLog);
         EXPECT_EQ(frame.pixel(), (Rgba{0, 0, 0, 0}));
     }
-    EXPECT_EQ(memory.passes, 4u);
+    EXPECT_EQ(passes, 4u);
     EXPECT_FALSE(engine().hasError());
 }
 
@@ -232,40 +246,9 @@ TEST_F(ShadertoyInputs, OtherFailuresDoNotTryTheFullWrapping)
     qv::GLSLCore fresh;  /* no staging buffer yet */
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
     ShadertoyFrame frame;
-    EXPECT_EQ(qv::renderShadertoy(fresh, body("fragColor = vec4(1.0);"), &frame.ctx, memory),
+    EXPECT_EQ(qv::renderShadertoy(body("fragColor = vec4(1.0);"), memory, countedPass(fresh, frame, passes)),
               "GLSL Core error : Memory not enough.\n");
-    EXPECT_EQ(memory.passes, 1u);
-}
-
-TEST(WrappingMemory, KeepsTheNewestCodesOnly)
-{
-    qv::WrappingMemory memory;
-    for (int i = 0; i < 40; ++i)
-        memory.remember("code " + std::to_string(i), i % 2 ? Need::Full : Need::Neither);
-    EXPECT_EQ(memory.size(), 32u);
-    EXPECT_EQ(memory.need("code 0"), Need::Ordinary);
-    EXPECT_EQ(memory.need("code 39"), Need::Full);
-    EXPECT_EQ(memory.need("code 38"), Need::Neither);
-    memory.remember("code 38", Need::Full);
-    EXPECT_EQ(memory.size(), 32u);
-    EXPECT_EQ(memory.need("code 38"), Need::Full);
-}
-
-TEST(WrappingMemory, KeepsAtMostOneMebibyteOfCode)
-{
-    qv::WrappingMemory memory;
-    const std::string big(400 * 1024, 'a');
-    for (char c : {'x', 'y', 'z'})
-        memory.remember(big + c, Need::Full);
-    EXPECT_EQ(memory.size(), 2u);
-    EXPECT_EQ(memory.need(big + 'x'), Need::Ordinary);
-    EXPECT_EQ(memory.need(big + 'z'), Need::Full);
-    memory.remember(std::string((1 << 20) + 1, 'b'), Need::Full);
-    EXPECT_EQ(memory.size(), 2u);
-    memory.forget(big + 'y');
-    memory.forget(big + 'z');
-    memory.remember(std::string(1 << 20, 'c'), Need::Neither);
-    EXPECT_EQ(memory.need(std::string(1 << 20, 'c')), Need::Neither);
+    EXPECT_EQ(passes, 1u);
 }
 
 } // namespace

@@ -1,19 +1,18 @@
-// Shadertoy-dialect code through an engine with two wrappings: the ordinary
-// one first, and the full one (every input the website gives, with its
-// types) only for code that the ordinary one does not compile. Code that
-// compiles today thus keeps its exact output and is compiled once.
+// Shadertoy-dialect code with two wrappings: the ordinary one first, and the
+// full one (every input the website gives, with its types) only for code
+// that the ordinary one does not compile. Code that compiles today thus
+// keeps its exact output and is compiled once. No GL here: the caller runs
+// each pass and hands back its messages.
 #pragma once
-
-#include "host/render_context.h"
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
-
-class GLSLCore;
 
 // Which wrapping each recently seen code needs, for one engine, so that a
 // code pays at most one failed compile. Codes that compile with the
@@ -30,9 +29,6 @@ public:
     void forget(const std::string &code);
     size_t size() const { return entries.size(); }
 
-    // Passes started through this memory's engine: one compile each.
-    size_t passes = 0;
-
 private:
     static constexpr size_t kCapacity = 32;          // codes, oldest dropped first
     static constexpr size_t kByteCapacity = 1 << 20;  // their text
@@ -40,13 +36,16 @@ private:
     size_t bytes = 0;
 };
 
-// One Shadertoy-dialect pass of `code` (the stored, unwrapped text) on
-// `engine`. The messages to report, oldest first and joined, or nothing.
-// When neither wrapping compiles, the ordinary wrapping's messages.
-std::optional<std::string> renderShadertoy(GLSLCore &engine, const std::string &code, PCData *pc,
-                                           WrappingMemory &memory);
+// Runs one pass (one compile) of a wrapped source; its messages, oldest first.
+using ShadertoyPass = std::function<std::vector<std::string>(const std::string &source)>;
 
-// The memory of the thread's driver engine.
+// One frame of `code` (the stored, unwrapped text): the messages to report,
+// joined, or nothing. When neither wrapping compiles, the ordinary
+// wrapping's messages. A pass fails to compile when one of its messages is
+// a shader message ("ERROR::SHADER::...").
+std::optional<std::string> renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass);
+
+// The memory of the thread's driver engine (one per thread, as the engine).
 WrappingMemory &driverWrappingMemory();
 
 } // namespace qv

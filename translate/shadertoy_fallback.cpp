@@ -1,6 +1,5 @@
-#include "host/shadertoy_fallback.h"
+#include "translate/shadertoy_fallback.h"
 
-#include "engine/glsl_core.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
@@ -12,19 +11,15 @@ namespace {
 using Need = WrappingMemory::Need;
 
 struct PassResult {
-    std::string log;         // every message, joined
+    std::string log;             // every message, joined
     bool compileFailed = false;  // a shader message among them
 };
 
-PassResult runPass(GLSLCore &engine, std::string source, PCData *pc, WrappingMemory &memory,
-                   void (*wrap)(std::string &))
+PassResult runPass(const ShadertoyPass &pass, std::string source, void (*wrap)(std::string &))
 {
     wrap(source);
-    ++memory.passes;
-    engine.render(source, pc, true);
     PassResult result;
-    while (engine.hasError()) {
-        std::string message = engine.popError();
+    for (const std::string &message : pass(source)) {
         if (message.rfind("ERROR::SHADER::", 0) == 0)
             result.compileFailed = true;
         result.log += message;
@@ -40,12 +35,12 @@ std::optional<std::string> reported(const PassResult &pass)
 }
 
 // The ordinary wrapping, then the full one when the first did not compile.
-std::optional<std::string> firstLook(GLSLCore &engine, const std::string &code, PCData *pc, WrappingMemory &memory)
+std::optional<std::string> firstLook(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
 {
-    PassResult ordinary = runPass(engine, code, pc, memory, wrapShadertoyCode);
+    PassResult ordinary = runPass(pass, code, wrapShadertoyCode);
     if (!ordinary.compileFailed)
         return reported(ordinary);
-    PassResult full = runPass(engine, code, pc, memory, wrapShadertoyCodeFull);
+    PassResult full = runPass(pass, code, wrapShadertoyCodeFull);
     if (full.compileFailed) {
         memory.remember(code, Need::Neither);
         return ordinary.log;
@@ -85,21 +80,20 @@ void WrappingMemory::forget(const std::string &code)
         }
 }
 
-std::optional<std::string> renderShadertoy(GLSLCore &engine, const std::string &code, PCData *pc,
-                                           WrappingMemory &memory)
+std::optional<std::string> renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
 {
     switch (memory.need(code)) {
     case Need::Full: {
-        PassResult full = runPass(engine, code, pc, memory, wrapShadertoyCodeFull);
+        PassResult full = runPass(pass, code, wrapShadertoyCodeFull);
         if (!full.compileFailed)
             return reported(full);
         memory.forget(code);  /* the compiler changed its mind: look again */
-        return firstLook(engine, code, pc, memory);
+        return firstLook(code, memory, pass);
     }
-    case Need::Neither: return reported(runPass(engine, code, pc, memory, wrapShadertoyCode));
+    case Need::Neither: return reported(runPass(pass, code, wrapShadertoyCode));
     case Need::Ordinary: break;
     }
-    return firstLook(engine, code, pc, memory);
+    return firstLook(code, memory, pass);
 }
 
 WrappingMemory &driverWrappingMemory()
