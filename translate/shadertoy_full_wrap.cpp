@@ -11,8 +11,9 @@ namespace qv {
 //
 // iResolution, iMouse, iFrame, iDate: the website's vec3, vec4, int, vec4.
 // iMouse.zw is the click position, positive while the button is held:
-// "Checkbox 9" holds the button down at point 0; unticked, zw is -point 0
-// (released). iDate is 1 January 2000 plus the frame's time, so a repeated
+// "Checkbox 9" holds the button down at point 0; unticked, zw is -|point 0|
+// (released), so a point off the frame's left or bottom edge does not read
+// as a held button. iDate is 1 January 2000 plus the frame's time, so a repeated
 // render of a frame sees the same date.
 //
 // The edit-time conversion has already turned iChannelResolution[n] into
@@ -47,7 +48,7 @@ const char kShadertoyFullHead[] =
     "#define iTimeDelta (1.0/fps)\n"
     "#define iFrameRate fps\n"
     "#define iFrame int(floor(fps*time+0.5))\n"
-    "#define iMouse vec4(point[0],checkbox[9]?point[0]:-point[0])\n"
+    "#define iMouse vec4(point[0],(checkbox[9]?1.0:-1.0)*abs(point[0]))\n"
     "#define iDate vec4(2000.0,0.0,1.0+floor(time/86400.0),mod(time,86400.0))\n"
     "#define iSampleRate 44100.0\n"
     "#define iChannel0 layer[0]\n"

@@ -167,6 +167,20 @@ TEST_F(ShadertoyInputs, FullWrappingMapsWebGl1TextureNames)
     }
 }
 
+// The sign of zw is the button's state wherever point 0 is.
+TEST_F(ShadertoyInputs, MouseSignIsTheButtonState)
+{
+    for (bool held : {false, true}) {
+        ShadertoyFrame frame;
+        frame.params.points[0][0] = -2.0;
+        frame.params.points[0][1] = 5.0;
+        frame.params.checkboxes[9] = held ? 1.0 : 0.0;
+        EXPECT_EQ(run(frame, body("fragColor = vec4(iMouse.zw, iMouse.x, 1.0);")), std::nullopt);
+        double sign = held ? 1.0 : -1.0;
+        EXPECT_EQ(frame.pixel(), (Rgba{2 * sign, 5 * sign, -2, 1})) << held;
+    }
+}
+
 // Frames 0 to 3 at 30 fps: iFrame counts them, rounding past the time's float error.
 TEST_F(ShadertoyInputs, FrameCountsWholeFrames)
 {
