@@ -64,8 +64,9 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->effectRef = in_data->effect_ref;
 }
 
-// One pass of the thread's driver engine; every queued message, oldest first,
-// joined with nothing between them.
+// One pass of the thread's driver engine (Shadertoy code: a second with the
+// full wrapping when the first does not compile); every queued message,
+// oldest first, joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
     GLSLCore &engine = driverEngine();
