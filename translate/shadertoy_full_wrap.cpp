@@ -28,6 +28,7 @@ namespace qv {
 // core profile, and the WebGL 1 extension functions are core functions now.
 // buffer, packed, precise, row_major and shared are free names in the
 // website's GLSL ES 3.00 but words this compiler reserves: renamed.
+// "#line 1" makes the code's lines count from 1 in compile messages.
 const char kShadertoyFullHead[] =
     "\nvec3[10] qv_st_channelResolution(){\n"
     "vec3 r[10];\n"

@@ -23,6 +23,18 @@ std::string convertedFile(const fs::path &path)
     return code;
 }
 
+// A pass of the suite's engine into `frame`, as the render driver runs it.
+qv::ShadertoyPass enginePass(Frame &frame)
+{
+    return [&frame](const std::string &source) {
+        EngineTest::engine().render(source, &frame.ctx, true);
+        std::vector<std::string> messages;
+        while (EngineTest::engine().hasError())
+            messages.push_back(EngineTest::engine().popError());
+        return messages;
+    };
+}
+
 TEST_F(EngineTest, CorpusCompilesWithBothWrappings)
 {
     qv::WrappingMemory memory;
@@ -34,14 +46,7 @@ TEST_F(EngineTest, CorpusCompilesWithBothWrappings)
         Frame frame(32, 18, 8);
         frame.ctx.time = 1.25;
         std::string code = convertedFile(entry.path());
-        auto pass = [&frame](const std::string &source) {
-            engine().render(source, &frame.ctx, true);
-            std::vector<std::string> messages;
-            while (engine().hasError())
-                messages.push_back(engine().popError());
-            return messages;
-        };
-        EXPECT_EQ(qv::renderShadertoy(code, memory, pass), std::nullopt);
+        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)), std::nullopt);
         qv::WrappingMemory::Need need = memory.need(code);
         EXPECT_NE(need, qv::WrappingMemory::Need::Neither);
         (need == qv::WrappingMemory::Need::Full ? full : ordinary) += 1;
@@ -49,6 +54,18 @@ TEST_F(EngineTest, CorpusCompilesWithBothWrappings)
     std::cout << ordinary << " shaders compile with the ordinary wrapping, " << full << " need the full one\n";
     EXPECT_GE(full, 15u);
     EXPECT_GE(ordinary, 15u);
+}
+
+TEST_F(EngineTest, ShadertoyExamplesNeedTheFullWrapping)
+{
+    qv::WrappingMemory memory;
+    for (const char *name : {"clock", "orbit", "checker_tunnel", "lens"}) {
+        SCOPED_TRACE(name);
+        Frame frame(32, 18, 8);
+        std::string code = convertedFile(fs::path(QV_SOURCE_DIR) / "examples" / (std::string(name) + ".shadertoy.glsl"));
+        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)), std::nullopt);
+        EXPECT_EQ(memory.need(code), qv::WrappingMemory::Need::Full);
+    }
 }
 
 } // namespace
