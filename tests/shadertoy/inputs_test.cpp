@@ -2,8 +2,8 @@
 // the values each one reads, which wrapping compiled it, and how many
 // compiles each code costs.
 #include "engine/engine_fixture.h"
-#include "translate/shadertoy_fallback.h"
 #include "translate/identifier_rewrite.h"
+#include "translate/shadertoy_fallback.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
