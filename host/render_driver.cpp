@@ -11,13 +11,14 @@
 #include "base/render_context.h"
 #include "base/suite_access.h"
 #include "lua/lua_runtime.h"
-#include "translate/shadertoy_wrap.h"
+#include "translate/shadertoy_fallback.h"
 #include "ui/debug_log.h"
 #include "ui/script_bridge.h"
 
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -63,15 +64,22 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->effectRef = in_data->effect_ref;
 }
 
-// One pass of the thread's driver engine; every queued message, oldest first,
-// joined with nothing between them.
+// One pass of the thread's driver engine (Shadertoy code: a second with the
+// full wrapping when the first does not compile); every queued message,
+// oldest first, joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
-    std::string source = request.code.c_str();  /* the code ends at its first NUL */
-    if (request.language == Language::Shadertoy)
-        wrapShadertoyCode(source);
+    std::string code = request.code.c_str();  /* the code ends at its first NUL */
     GLSLCore &engine = driverEngine();
-    engine.render(source, pc, true);
+    if (request.language == Language::Shadertoy)
+        return renderShadertoy(code, driverWrappingMemory(), [&](const std::string &source) {
+            engine.render(source, pc, true);
+            std::vector<std::string> messages;
+            while (engine.hasError())
+                messages.push_back(engine.popError());
+            return messages;
+        });
+    engine.render(code, pc, true);
     if (!engine.hasError())
         return std::nullopt;
     return TakeEngineErrors(engine);

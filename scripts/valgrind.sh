@@ -18,7 +18,7 @@ scripts/install-deps.sh
 scripts/build.sh build
 
 suites=${*:-"engine faultmatrix host http lua lua_gl lua_render params pixels render script_engine
-    simulator storage support translate translate_rewrite ui"}
+    shadertoy simulator storage support translate translate_rewrite ui"}
 mkdir -p build/valgrind
 failed=""
 for suite in $suites; do

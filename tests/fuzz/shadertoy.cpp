@@ -8,9 +8,10 @@
 // - renaming one name does what the regular expression it stands for does,
 //   and renaming it twice adds no second prefix;
 // - text holding no reserved name and no channel input comes back unchanged;
-// - the wrapping puts exactly the #define block before the code and the
-//   main() after it.
+// - both wrappings put exactly their block before the code and the main()
+//   after it.
 #include "translate/identifier_rewrite.h"
+#include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
 #include <cstdint>
@@ -118,5 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string wrapped = once;
     qv::wrapShadertoyCode(wrapped);
     expect(wrapped == qv::kShadertoyHead + once + qv::kShadertoyTail, "the wrapping is not head, code, tail");
+    std::string full = once, adapted = once;
+    qv::wrapShadertoyCodeFull(full);
+    qv::adaptDirectives(adapted);
+    expect(full == qv::kShadertoyFullHead + adapted + qv::kShadertoyFullTail, "the full wrapping is not head, code, tail");
+    expect(once.find('#') != std::string::npos || adapted == once, "code without directives was changed");
     return 0;
 }
