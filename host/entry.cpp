@@ -3,6 +3,7 @@
 #include "host/command_handlers.h"
 #include "host/global_data.h"
 #include "host/suite_access.h"
+#include "ui/script_access.h"
 
 #include <cstdio>
 #include <exception>
@@ -10,8 +11,18 @@
 namespace qv {
 namespace {
 
+// Commands of the user-interface thread, where the scripting preference that
+// renders read can be asked for.
+bool refreshesScriptAccess(PF_Cmd cmd)
+{
+    return cmd == PF_Cmd_SEQUENCE_SETUP || cmd == PF_Cmd_SEQUENCE_RESETUP || cmd == PF_Cmd_USER_CHANGED_PARAM ||
+           cmd == PF_Cmd_UPDATE_PARAMS_UI;
+}
+
 PF_Err dispatch(PF_Cmd cmd, const CommandArgs &a)
 {
+    if (refreshesScriptAccess(cmd))
+        RefreshScriptAccess(a);
     switch (cmd) {
     case PF_Cmd_ABOUT: return OnAbout(a);
     case PF_Cmd_GLOBAL_SETUP: return GlobalSetup(a.suites, a.in_data, a.out_data);

@@ -64,6 +64,9 @@ struct PCData {
     // cancels the render. Null means nobody asks.
     PF_Err (*abortCheck)(PF_ProgPtr effect_ref) = nullptr;
     PF_ProgPtr effectRef = nullptr;
+    // The host's preference that lets scripts write files and access the
+    // network: without it Lua gets no files, processes, native modules or HTTP.
+    uint8_t scriptAccess = 0;
 };
 
 // Frees a request with its code and snapshot; null is harmless. Also the

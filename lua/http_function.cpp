@@ -2,6 +2,7 @@
 // One client per call, so no connection outlives it.
 #include "lua/host_functions.h"
 #include "lua/lua_check.h"
+#include "lua/script_reach.h"
 
 #include <httplib.h>
 
@@ -84,6 +85,8 @@ int luaHttpRequest(lua_State *L)
     if (!toContext(L) || lua_gettop(L) < 8)
         return 0;
     HttpCall call = readCall(L);
+    if (!toContext(L)->scriptAccess)
+        raiseMessage(L, scriptAccessOffMessage("qv.request").c_str());
     checkAbort(L);  /* no new request once the host cancelled */
     HttpReply reply = request(call);
     lua_pushinteger(L, reply.status);

@@ -1,0 +1,237 @@
+// Closing doors is done by replacing library functions in place, in the
+// tables the script sees (package.loaded holds the same tables), with C
+// functions that hold nothing worth stealing: the originals that are still
+// needed live as upvalues of C closures, which debug.getupvalue is made to
+// refuse.
+#include "lua/script_reach.h"
+
+#include <cstdlib>
+
+namespace qv {
+namespace {
+
+const char kExitMessage[] = "os.exit is not available: a script cannot end the host. Use error() to stop the script.";
+const char kSethookMessage[] = "debug.sethook is not available: the host's abort check owns the hook.";
+const char kFinalizerMessage[] =
+    "Finalizers (__gc) are not available to scripts: the host could not stop one that never ends.";
+const char kSetlocaleMessage[] = "os.setlocale can only query: the locale belongs to the whole host.";
+
+[[noreturn]] void raise(lua_State *L, const std::string &message)
+{
+    lua_pushlstring(L, message.data(), message.size());
+    lua_error(L);
+    std::abort();  /* not reached: lua_error throws (Lua is built as C++) */
+}
+
+// Upvalue 1: the fixed message.
+int refuse(lua_State *L)
+{
+    lua_pushvalue(L, lua_upvalueindex(1));
+    return lua_error(L);
+}
+
+int refuseAccess(lua_State *L)
+{
+    raise(L, scriptAccessOffMessage(lua_tostring(L, lua_upvalueindex(1))));
+}
+
+void replace(lua_State *L, int table, const char *name, lua_CFunction f, const char *upvalue)
+{
+    table = lua_absindex(L, table);
+    lua_pushstring(L, upvalue);
+    lua_pushcclosure(L, f, 1);
+    lua_setfield(L, table, name);
+}
+
+void refuseAlways(lua_State *L, int table, const char *name, const char *message)
+{
+    replace(L, table, name, refuse, message);
+}
+
+void refuseWithoutAccess(lua_State *L, int table, const char *library, const char *name)
+{
+    replace(L, table, name, refuseAccess, (*library ? std::string(library) + "." + name : std::string(name)).c_str());
+}
+
+// Wraps table[name]: the original becomes upvalue 1 of `wrapper`.
+void wrap(lua_State *L, int table, const char *name, lua_CFunction wrapper)
+{
+    table = lua_absindex(L, table);
+    lua_getfield(L, table, name);
+    lua_pushcclosure(L, wrapper, 1);
+    lua_setfield(L, table, name);
+}
+
+// Calls upvalue 1 with the arguments from `first` on; returns all its results.
+int callOriginal(lua_State *L, int first)
+{
+    int base = lua_gettop(L);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    for (int i = first; i <= base; ++i)
+        lua_pushvalue(L, i);
+    lua_call(L, base - first + 1, LUA_MULTRET);
+    return lua_gettop(L) - base;
+}
+
+// debug.getupvalue and debug.setupvalue: C functions show no upvalues, so a
+// script cannot fetch the originals that the wrappers here keep.
+int luaFunctionUpvaluesOnly(lua_State *L)
+{
+    if (lua_iscfunction(L, 1))
+        return 0;
+    return callOriginal(L, 1);
+}
+
+// A table marked for finalization runs its __gc where no hook can stop it
+// (inside the collector, and in lua_close). Only setmetatable marks, so a
+// metatable holding __gc when it is set is refused.
+void refuseFinalizer(lua_State *L, int metatable)
+{
+    if (lua_type(L, metatable) != LUA_TTABLE)
+        return;
+    metatable = lua_absindex(L, metatable);
+    lua_pushliteral(L, "__gc");
+    int type = lua_rawget(L, metatable);
+    lua_pop(L, 1);
+    if (type != LUA_TNIL)
+        raise(L, kFinalizerMessage);
+}
+
+int setmetatableWithoutFinalizer(lua_State *L)
+{
+    refuseFinalizer(L, 2);
+    return callOriginal(L, 1);
+}
+
+// load: text chunks only; a crafted binary chunk can crash the interpreter.
+int loadTextOnly(lua_State *L)
+{
+    int args = lua_gettop(L);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    for (int i = 1; i <= 2; ++i)
+        i <= args ? lua_pushvalue(L, i) : lua_pushnil(L);
+    lua_pushliteral(L, "t");
+    if (args >= 4)
+        lua_pushvalue(L, 4);  /* an absent env must stay absent, not nil */
+    lua_call(L, args >= 4 ? 4 : 3, LUA_MULTRET);
+    return lua_gettop(L) - args;
+}
+
+int setlocaleQueryOnly(lua_State *L)
+{
+    if (!lua_isnoneornil(L, 1))
+        raise(L, kSetlocaleMessage);
+    return callOriginal(L, 1);
+}
+
+// package.searchers' native entries: a native module that exists is refused
+// with the access message; one that does not exist is simply not found.
+int nativeSearcherWithoutAccess(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    lua_getfield(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
+    lua_getfield(L, -1, LUA_LOADLIBNAME);
+    lua_getfield(L, -1, "searchpath");
+    lua_pushstring(L, name);
+    lua_getfield(L, -3, "cpath");
+    lua_call(L, 2, 2);
+    if (lua_isstring(L, -2))
+        raise(L, scriptAccessOffMessage((std::string("require of the native module '") + name + "'").c_str()));
+    return 1;  /* searchpath's "no file" list */
+}
+
+// Pushes the loaded library `name` (the table scripts see).
+void pushLibrary(lua_State *L, const char *name)
+{
+    lua_getfield(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
+    lua_getfield(L, -1, name);
+    lua_remove(L, -2);
+}
+
+void closeIo(lua_State *L)
+{
+    pushLibrary(L, LUA_IOLIBNAME);
+    int io = lua_gettop(L);
+    static const char *const kFunctions[] = {"close", "flush", "input", "lines", "open", "output",
+                                             "popen", "read", "tmpfile", "write"};
+    for (const char *name : kFunctions)
+        refuseWithoutAccess(L, io, "io", name);
+    for (const char *name : {"stdin", "stdout", "stderr"}) {
+        lua_pushnil(L);
+        lua_setfield(L, io, name);
+    }
+    /* the default files are reachable through the registry too */
+    lua_pushnil(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, "_IO_input");
+    lua_pushnil(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, "_IO_output");
+    lua_pop(L, 1);
+}
+
+void closeNativeModules(lua_State *L)
+{
+    pushLibrary(L, LUA_LOADLIBNAME);
+    refuseWithoutAccess(L, -1, "package", "loadlib");
+    lua_getfield(L, -1, "searchers");
+    for (int i : {3, 4}) {  /* the C and all-in-one searchers */
+        lua_pushcfunction(L, nativeSearcherWithoutAccess);
+        lua_rawseti(L, -2, i);
+    }
+    lua_pop(L, 2);
+}
+
+} // namespace
+
+std::string scriptAccessOffMessage(const char *what)
+{
+    return std::string(what) +
+           " is not allowed: scripts may touch files, processes, native modules and the network only when "
+           "After Effects allows scripts to. Turn on Preferences > Scripting & Expressions > "
+           "\"Allow Scripts to Write Files and Access Network\" and render again.";
+}
+
+void closeDangerousDoors(lua_State *L)
+{
+    pushLibrary(L, LUA_OSLIBNAME);
+    refuseAlways(L, -1, "exit", kExitMessage);
+    wrap(L, -1, "setlocale", setlocaleQueryOnly);
+    lua_pop(L, 1);
+
+    pushLibrary(L, LUA_DBLIBNAME);
+    refuseAlways(L, -1, "sethook", kSethookMessage);
+    wrap(L, -1, "getupvalue", luaFunctionUpvaluesOnly);
+    wrap(L, -1, "setupvalue", luaFunctionUpvaluesOnly);
+    wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
+    lua_pop(L, 1);
+
+    lua_pushglobaltable(L);
+    wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
+    wrap(L, -1, "load", loadTextOnly);
+    lua_pop(L, 1);
+}
+
+void closeFileAndNetworkAccess(lua_State *L)
+{
+    pushLibrary(L, LUA_OSLIBNAME);
+    for (const char *name : {"execute", "remove", "rename", "tmpname"})
+        refuseWithoutAccess(L, -1, "os", name);
+    lua_pop(L, 1);
+    closeIo(L);
+    closeNativeModules(L);
+    lua_pushglobaltable(L);
+    for (const char *name : {"dofile", "loadfile"})
+        refuseWithoutAccess(L, -1, "", name);
+    lua_pop(L, 1);
+}
+
+int describeErrorObject(lua_State *L)
+{
+    if (lua_type(L, 1) == LUA_TSTRING || lua_type(L, 1) == LUA_TNUMBER)
+        return 1;
+    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING)
+        return 1;
+    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    return 1;
+}
+
+} // namespace qv

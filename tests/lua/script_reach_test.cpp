@@ -1,0 +1,187 @@
+// What a script from someone else's project may reach: files, processes,
+// native modules and the network only with the host's preference on; never
+// the host's life, the abort hook, finalizers or binary chunks. Also the
+// messages of non-string errors and the memory cap.
+#include "common/lua_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kPreferenceName[] = "\"Allow Scripts to Write Files and Access Network\"";
+
+class ScriptReachTest : public LuaTest {
+protected:
+    void SetUp() override
+    {
+        LuaTest::SetUp();
+        dir_ = fs::temp_directory_path() / ("qv_lua_reach_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override
+    {
+        fs::remove_all(dir_);
+        LuaTest::TearDown();
+    }
+
+    // A fresh state, as every render gets, with the preference as given.
+    void freshState(bool access)
+    {
+        runtime_->close();
+        runtime_ = qv::LuaRuntime::create();
+        ASSERT_TRUE(runtime_);
+        runtime_->registerHostFunctions();
+        frame(4, 3, 8);
+        pc().scriptAccess = access ? 1 : 0;
+    }
+
+    std::string path(const std::string &name) { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+TEST_F(ScriptReachTest, WithoutThePreferenceFilesProcessesAndModulesAreRefusedByName)
+{
+    std::ofstream(path("existing.txt")) << "secret";
+    std::ofstream(path("native_mod.co")) << "not really a library";
+    struct Row {
+        const char *call;  // a script that must fail
+        const char *named;  // what the message names
+    };
+    const std::string f = "'" + path("existing.txt") + "'";
+    const Row rows[] = {
+        {"os.execute('touch ' .. F .. '2')", "os.execute"},
+        {"qv.cmd('true')", "os.execute"},
+        {"os.remove(F)", "os.remove"},
+        {"os.rename(F, F .. '2')", "os.rename"},
+        {"os.tmpname()", "os.tmpname"},
+        {"io.open(F)", "io.open"},
+        {"io.open(F, 'w')", "io.open"},
+        {"io.lines(F)", "io.lines"},
+        {"io.write('x')", "io.write"},
+        {"io.popen('true')", "io.popen"},
+        {"dofile(F)", "dofile"},
+        {"loadfile(F)", "loadfile"},
+        {"package.loadlib('libc.so.6', 'abort')", "package.loadlib"},
+        {"require('native_mod')", "require of the native module 'native_mod'"},
+    };
+    for (const Row &row : rows) {
+        freshState(false);
+        pluginFolder_ = dir_.string();
+        pc().pluginFolder = pluginFolder_.c_str();
+        std::string m = error("local F = " + f + " " + row.call);
+        EXPECT_EQ(m.find(row.named), 0u) << row.call << ": " << m;
+        EXPECT_NE(m.find(kPreferenceName), std::string::npos) << m;
+        EXPECT_NE(m.find("Preferences > Scripting & Expressions"), std::string::npos) << m;
+    }
+    EXPECT_TRUE(fs::exists(path("existing.txt")));
+    EXPECT_FALSE(fs::exists(path("existing.txt2")));
+    std::ifstream in(path("existing.txt"));
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "secret");
+}
+
+TEST_F(ScriptReachTest, WithoutThePreferenceTheStandardFilesAreOutOfReachToo)
+{
+    freshState(false);
+    EXPECT_EQ(run("return tostring(io.stdout) .. tostring(io.stderr) .. "
+                  "tostring(debug.getregistry()._IO_output) .. tostring(io.type(42))"),
+              "nilnilnilnil");
+}
+
+TEST_F(ScriptReachTest, LuaModulesStillLoadWithoutThePreference)
+{
+    freshState(false);
+    std::ofstream(path("plain_mod.lua")) << "return 'plain'";
+    pluginFolder_ = dir_.string();
+    pc().pluginFolder = pluginFolder_.c_str();
+    EXPECT_EQ(run("return require('plain_mod')"), "plain");
+    EXPECT_NE(error("require('nowhere_mod')").find("module 'nowhere_mod' not found"), std::string::npos);
+}
+
+TEST_F(ScriptReachTest, WithThePreferenceFilesAndProcessesWorkAsBefore)
+{
+    freshState(true);
+    std::string f = "'" + path("written.txt") + "'";
+    EXPECT_EQ(run("local h = io.open(" + f + ", 'w') h:write('made') h:close() "
+                  "local r = io.open(" + f + "):read('a') os.rename(" + f + ", " + f + " .. '2') "
+                  "return r .. tostring(os.execute('true')) .. type(os.tmpname())"),
+              "madetruestring");
+    EXPECT_TRUE(fs::exists(path("written.txt2")));
+}
+
+TEST_F(ScriptReachTest, OsExitNeverEndsTheHost)
+{
+    for (bool access : {false, true}) {
+        freshState(access);
+        std::string m = error("os.exit(7)");
+        EXPECT_NE(m.find("os.exit is not available"), std::string::npos) << m;
+        EXPECT_EQ(run("return select(2, pcall(os.exit, true, true)):sub(1, 7)"), "os.exit");
+    }
+}
+
+TEST_F(ScriptReachTest, TheLocaleCanBeReadButNotChanged)
+{
+    EXPECT_EQ(run("return type(os.setlocale())"), "string");
+    EXPECT_NE(error("os.setlocale('C')").find("os.setlocale can only query"), std::string::npos);
+}
+
+TEST_F(ScriptReachTest, TheAbortHookCannotBeRemovedOrBypassed)
+{
+    EXPECT_NE(error("debug.sethook()").find("debug.sethook is not available"), std::string::npos);
+    EXPECT_NE(error("coroutine.wrap(function() debug.sethook() end)()").find("debug.sethook is not available"),
+              std::string::npos);
+    // The wrappers' originals are upvalues of C functions, which show none.
+    EXPECT_EQ(run("return select('#', debug.getupvalue(coroutine.create, 1)) .. "
+                  "select('#', debug.getupvalue(debug.getupvalue, 1)) .. "
+                  "select('#', debug.setupvalue(coroutine.wrap, 1, print))"),
+              "000");
+    // Lua functions keep theirs.
+    EXPECT_EQ(run("local up = 5 local function f() return up end return (debug.getupvalue(f, 1))"), "up");
+}
+
+TEST_F(ScriptReachTest, FinalizersAreRefusedWhereverTheyWouldBeSet)
+{
+    for (const char *script : {"setmetatable({}, {__gc = function() while true do end end})",
+                               "debug.setmetatable({}, {__gc = true})",
+                               "local mt = {} setmetatable({}, mt) mt.__gc = print setmetatable({}, mt)"}) {
+        std::string m = error(script);
+        EXPECT_NE(m.find("Finalizers (__gc) are not available"), std::string::npos) << script << ": " << m;
+    }
+    EXPECT_EQ(run("return getmetatable(setmetatable({}, {__index = {x = 'kept'}})).__index.x"), "kept");
+}
+
+TEST_F(ScriptReachTest, BinaryChunksAreRefusedTextChunksLoad)
+{
+    EXPECT_EQ(run("local f, m = load(string.dump(function() return 1 end)) return tostring(f) .. ' ' .. m"),
+              "nil attempt to load a binary chunk (mode is 't')");
+    EXPECT_EQ(run("return load('return ...', 'n', 'bt')(3) + load('return x', 'n', 't', {x = 4})()"), "7");
+}
+
+TEST_F(ScriptReachTest, NonStringErrorsReportAMessageAsTheStandaloneInterpreter)
+{
+    EXPECT_EQ(run("error({1, 2, 3})"), "(error object is a table value)");
+    EXPECT_EQ(run("error(nil)"), "(error object is a nil value)");
+    EXPECT_EQ(run("error(true)"), "(error object is a boolean value)");
+    EXPECT_EQ(run("error(setmetatable({}, {__tostring = function() return 'described' end}))"), "described");
+    EXPECT_EQ(run("error(42)"), "42");
+    EXPECT_EQ(run("return {}"), std::nullopt);  /* a returned table is still no message */
+}
+
+TEST_F(ScriptReachTest, AScriptPastTheMemoryCapFailsAndTheHostGoesOn)
+{
+    runtime_->setScriptMemoryCap(std::size_t(32) << 20);
+    EXPECT_EQ(run("local t = {} for i = 1, 1e9 do t[i] = i end"), "not enough memory");
+    EXPECT_EQ(runtime_->takeMessage(), std::nullopt);
+    freshState(false);
+    std::string m = error("local s = string.rep('x', (1 << 30) + 1) return #s");  /* default cap: 1 GiB */
+    EXPECT_NE(m.find("not enough memory"), std::string::npos) << m;
+    EXPECT_EQ(run("return #string.rep('x', 1 << 20)"), "1048576");
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+#include "ui/script_access.h"
+
+#include "host/global_data.h"
+#include "host/handle_lock.h"
+#include "ui/script_bridge.h"
+
+#include <exception>
+
+namespace qv {
+
+const char kScriptAccessPrefScript[] =
+    "(function () {"
+    " var section = parseFloat(app.version) < 12 ? 'Main Pref Section' : 'Main Pref Section v2';"
+    " try { return app.preferences.getPrefAsLong(section, 'Pref_SCRIPTING_FILE_NETWORK_SECURITY') == 1 ? '1' : '0'; }"
+    " catch (e) { return '0'; }"
+    "})();";
+
+void RefreshScriptAccess(const CommandArgs &a)
+{
+    if (a.in_data->appl_id == kPremiereApplId || !a.in_data->global_data)
+        return;
+    try {
+        ScriptResult answer = RunScriptWithResult(a.suites, kScriptAccessPrefScript);
+        if (answer.err || !answer.hasResult)
+            return;
+        HandleLock lock(a.in_data, a.in_data->global_data);
+        if (GlobalData *global = lock.as<GlobalData>())
+            global->scriptAccessAllowed = answer.result == "1" ? 1 : 0;
+    } catch (PF_Err) {  /* a missing suite: the answer stays as it was */
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace qv
