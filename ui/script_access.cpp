@@ -10,9 +10,10 @@ namespace qv {
 
 const char kScriptAccessPrefScript[] =
     "(function () {"
-    " var section = parseFloat(app.version) < 12 ? 'Main Pref Section' : 'Main Pref Section v2';"
-    " try { return app.preferences.getPrefAsLong(section, 'Pref_SCRIPTING_FILE_NETWORK_SECURITY') == 1 ? '1' : '0'; }"
-    " catch (e) { return '0'; }"
+    " try {"
+    "  var section = parseFloat(app.version) < 12 ? 'Main Pref Section' : 'Main Pref Section v2';"
+    "  return app.preferences.getPrefAsLong(section, 'Pref_SCRIPTING_FILE_NETWORK_SECURITY') == 1 ? '1' : '0';"
+    " } catch (e) { return '0'; }"
     "})();";
 
 void RefreshScriptAccess(const CommandArgs &a)

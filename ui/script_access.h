@@ -14,8 +14,9 @@ namespace qv {
 // Hosts before version 12 keep it under "Main Pref Section".
 extern const char kScriptAccessPrefScript[];
 
-// Reads the preference and stores it in the global data. Best effort: a host
-// that cannot tell leaves the last answer (initially off) and the command
+// Reads the preference and stores it in the global data: on only when the
+// host says 1, off when its engine has no such preference. A host whose
+// script run fails leaves the last answer (initially off), and the command
 // goes on unharmed.
 void RefreshScriptAccess(const CommandArgs &a);
 
