@@ -16,8 +16,8 @@ extern const char kScriptAccessPrefScript[];
 
 // Reads the preference and stores it in the global data: on only when the
 // host says 1, off when its engine has no such preference. A host whose
-// script run fails leaves the last answer (initially off), and the command
-// goes on unharmed.
+// script run fails or that lacks the suite leaves the last answer (initially
+// off), and the command goes on unharmed.
 void RefreshScriptAccess(const CommandArgs &a);
 
 } // namespace qv
