@@ -91,13 +91,31 @@ TEST_F(UserChangedParamTest, EmptyCodeIsStoredEvenWhenItWasEmpty)
     EXPECT_EQ(instance().code(), "");
 }
 
-TEST_F(UserChangedParamTest, TheEditorSeesTheCodeUpToItsFirstNul)
+TEST_F(UserChangedParamTest, OkWithoutAnEditKeepsEveryStoredByte)
 {
-    instance().setCode(std::string("ab\0cd", 5));
-    edit(kOk);
-    EXPECT_EQ(instance().code(), std::string("ab\0cd", 5));  /* unchanged: nothing stored */
-    edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X'); u.click(u.find('button', 'Ok')); }");
-    EXPECT_EQ(instance().code(), "abX");
+    const std::string codes[] = {
+        std::string("ab\0cd", 5), std::string("\0tail", 5), "caf\xE9 \xFF\xC3", "\xF4\x8F\xB9\x80 \xED\xA0\x80",
+        std::string("x\0\0\xE9\n'\"\\", 9),
+    };
+    for (const std::string &code : codes) {
+        instance().setCode(code);
+        qvh::CommandResult r = edit(kOk);
+        EXPECT_EQ(instance().code(), code);
+        EXPECT_FALSE(rerenders(r));
+    }
+}
+
+TEST_F(UserChangedParamTest, AnEditKeepsTheBytesTheUserLeftAlone)
+{
+    const char kAppend[] =
+        "function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X\u00e9'); u.click(u.find('button', 'Ok')); }";
+    instance().setCode(std::string("ab\0cd \xE9\xFF", 8));
+    edit(kAppend);
+    EXPECT_EQ(instance().code(), std::string("ab\0cd \xE9\xFFX\xC3\xA9", 11));
+    // What the editor shows in place of a NUL or a stray byte can be deleted like any character.
+    edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text.replace(/[\\udbff][\\ude00-\\udeff]/g, '')); "
+         "u.click(u.find('button', 'Ok')); }");
+    EXPECT_EQ(instance().code(), "abcd X\xC3\xA9");
 }
 
 TEST_F(UserChangedParamTest, ShadertoyCodeIsConvertedOnlyWhenTheEditorChangedIt)
