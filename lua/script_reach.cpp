@@ -5,6 +5,8 @@
 // refuse.
 #include "lua/script_reach.h"
 
+#include "lua/pattern_guard.h"
+
 #include <cstdlib>
 
 namespace qv {
@@ -14,6 +16,8 @@ const char kExitMessage[] = "os.exit is not available: a script cannot end the h
 const char kSethookMessage[] = "debug.sethook is not available: the host's abort check owns the hook.";
 const char kFinalizerMessage[] =
     "Finalizers (__gc) are not available to scripts: the host could not stop one that never ends.";
+const char kRegistryMessage[] =
+    "debug.getregistry is not available: the registry holds what the host must keep, finalizers included.";
 const char kSetlocaleMessage[] = "os.setlocale can only query: the locale belongs to the whole host.";
 
 [[noreturn]] void raise(lua_State *L, const std::string &message)
@@ -95,6 +99,31 @@ void refuseFinalizer(lua_State *L, int metatable)
     lua_pop(L, 1);
     if (type != LUA_TNIL)
         raise(L, kFinalizerMessage);
+}
+
+// debug.getmetatable: a metatable that hides itself (__metatable) stays
+// hidden, so the files' metatable, whose __gc the collector calls where no
+// hook can stop it, cannot be changed by a script.
+int getmetatableUnlessHidden(lua_State *L)
+{
+    luaL_checkany(L, 1);
+    if (!lua_getmetatable(L, 1)) {
+        lua_pushnil(L);
+        return 1;
+    }
+    if (lua_getfield(L, -1, "__metatable") != LUA_TNIL)
+        return 1;
+    lua_pop(L, 1);
+    return 1;
+}
+
+void hideFileMetatable(lua_State *L)
+{
+    if (luaL_getmetatable(L, LUA_FILEHANDLE) == LUA_TTABLE) {
+        lua_pushboolean(L, 0);
+        lua_setfield(L, -2, "__metatable");
+    }
+    lua_pop(L, 1);
 }
 
 int setmetatableWithoutFinalizer(lua_State *L)
@@ -199,6 +228,9 @@ void closeDangerousDoors(lua_State *L)
 
     pushLibrary(L, LUA_DBLIBNAME);
     refuseAlways(L, -1, "sethook", kSethookMessage);
+    refuseAlways(L, -1, "getregistry", kRegistryMessage);
+    lua_pushcfunction(L, getmetatableUnlessHidden);
+    lua_setfield(L, -2, "getmetatable");
     wrap(L, -1, "getupvalue", luaFunctionUpvaluesOnly);
     wrap(L, -1, "setupvalue", luaFunctionUpvaluesOnly);
     wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
@@ -208,6 +240,9 @@ void closeDangerousDoors(lua_State *L)
     wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
     wrap(L, -1, "load", loadTextOnly);
     lua_pop(L, 1);
+
+    hideFileMetatable(L);
+    guardPatternMatching(L);
 }
 
 void closeFileAndNetworkAccess(lua_State *L)

@@ -3,6 +3,7 @@
 // the host's life, the abort hook, finalizers or binary chunks. Also the
 // messages of non-string errors and the memory cap.
 #include "common/lua_fixture.h"
+#include "lua/pattern_guard.h"
 
 #include <filesystem>
 #include <fstream>
@@ -89,9 +90,7 @@ TEST_F(ScriptReachTest, WithoutThePreferenceFilesProcessesAndModulesAreRefusedBy
 TEST_F(ScriptReachTest, WithoutThePreferenceTheStandardFilesAreOutOfReachToo)
 {
     freshState(false);
-    EXPECT_EQ(run("return tostring(io.stdout) .. tostring(io.stderr) .. "
-                  "tostring(debug.getregistry()._IO_output) .. tostring(io.type(42))"),
-              "nilnilnilnil");
+    EXPECT_EQ(run("return tostring(io.stdout) .. tostring(io.stderr) .. tostring(io.type(42))"), "nilnilnil");
 }
 
 TEST_F(ScriptReachTest, LuaModulesStillLoadWithoutThePreference)
@@ -154,6 +153,35 @@ TEST_F(ScriptReachTest, FinalizersAreRefusedWhereverTheyWouldBeSet)
         EXPECT_NE(m.find("Finalizers (__gc) are not available"), std::string::npos) << script << ": " << m;
     }
     EXPECT_EQ(run("return getmetatable(setmetatable({}, {__index = {x = 'kept'}})).__index.x"), "kept");
+}
+
+TEST_F(ScriptReachTest, FinalizersOfTheLibrariesCannotBeReplaced)
+{
+    freshState(true);
+    std::string f = "'" + path("f.txt") + "'";
+    EXPECT_EQ(run("local h = io.open(" + f + ", 'w') local a, b = getmetatable(h), debug.getmetatable(h) h:close() "
+                  "return tostring(a) .. tostring(b)"),
+              "falsefalse");
+    EXPECT_NE(error("debug.getregistry()").find("debug.getregistry is not available"), std::string::npos);
+    EXPECT_EQ(run("return tostring(debug.getmetatable('').__index == string and getmetatable('').__index == string)"), "true");
+}
+
+TEST_F(ScriptReachTest, PatternsWhoseWorstCaseCannotBeStoppedAreRefused)
+{
+    std::string m = error("return string.find(string.rep('a', 3000), '.-.-.-.-.-.-b')");
+    EXPECT_NE(m.find("Pattern too complex"), std::string::npos) << m;
+    m = error("return (string.rep('a', 3000)):match('%a*%a*%a*%a*b')");
+    EXPECT_NE(m.find("Pattern too complex"), std::string::npos) << m;
+    // Ordinary patterns on long texts, plain finds and short subjects go through.
+    EXPECT_EQ(run("local s = string.rep('key=value; ', 20000) local n = 0 "
+                  "for k, v in s:gmatch('(%w+)=(%w+)') do n = n + 1 end "
+                  "local _, spaces = s:gsub('%s+', ' ') "
+                  "return n .. ' ' .. tostring(s:find('.-.-.-.-b', 1, true)) .. ' ' .. spaces"),
+              "20000 nil 20000");
+    EXPECT_EQ(run("return ('  x  '):match('^%s*(.-)%s*$') .. ('aab'):find('a-a-a-b')"), "x1");
+    EXPECT_EQ(qv::PatternWorstCase("%d+%.%d*[eE]?", 1000, true), 0);  /* two quantified items: left alone */
+    EXPECT_GT(qv::PatternWorstCase("^[%]]*.-(x+)", 100000, true), 1e11);
+    EXPECT_LT(qv::PatternWorstCase("^[%]]*.-(x+)", 1000, true), 1e11);
 }
 
 TEST_F(ScriptReachTest, BinaryChunksAreRefusedTextChunksLoad)
