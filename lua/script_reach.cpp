@@ -101,6 +101,35 @@ void refuseFinalizer(lua_State *L, int metatable)
         raise(L, kFinalizerMessage);
 }
 
+// string.rep of an empty text (and separator) is empty however often it is
+// repeated, but Lua counts the repetitions out in C, where no hook reaches:
+// string.rep("", 1e15) would run for days.
+int repWithoutEmptyLoops(lua_State *L)
+{
+    std::size_t length = 0, separatorLength = 0;
+    luaL_checklstring(L, 1, &length);
+    luaL_checkinteger(L, 2);
+    luaL_optlstring(L, 3, "", &separatorLength);
+    if (length + separatorLength == 0) {
+        lua_pushliteral(L, "");
+        return 1;
+    }
+    return callOriginal(L, 1);
+}
+
+// table.move walks its range in C, and on tables without metamethods no hook
+// fires there; moving nils costs no memory, so nothing else bounds it. No
+// real table comes near this many elements under the memory cap.
+constexpr lua_Integer kMaxMoveCount = lua_Integer(1) << 26;
+
+int moveWithinReason(lua_State *L)
+{
+    lua_Integer first = luaL_checkinteger(L, 2), last = luaL_checkinteger(L, 3);
+    if (last >= first && (first < 0 ? last > first + kMaxMoveCount : last - first >= kMaxMoveCount))
+        return luaL_error(L, "table.move: more than %I elements to move", kMaxMoveCount);
+    return callOriginal(L, 1);
+}
+
 // debug.getmetatable: a metatable that hides itself (__metatable) stays
 // hidden, so the files' metatable, whose __gc the collector calls where no
 // hook can stop it, cannot be changed by a script.
@@ -239,6 +268,13 @@ void closeDangerousDoors(lua_State *L)
     lua_pushglobaltable(L);
     wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
     wrap(L, -1, "load", loadTextOnly);
+    lua_pop(L, 1);
+
+    pushLibrary(L, LUA_STRLIBNAME);
+    wrap(L, -1, "rep", repWithoutEmptyLoops);
+    lua_pop(L, 1);
+    pushLibrary(L, LUA_TABLIBNAME);
+    wrap(L, -1, "move", moveWithinReason);
     lua_pop(L, 1);
 
     hideFileMetatable(L);

@@ -184,6 +184,17 @@ TEST_F(ScriptReachTest, PatternsWhoseWorstCaseCannotBeStoppedAreRefused)
     EXPECT_LT(qv::PatternWorstCase("^[%]]*.-(x+)", 1000, true), 1e11);
 }
 
+TEST_F(ScriptReachTest, LoopsInCThatNoHookReachesAreCutShort)
+{
+    EXPECT_EQ(run("return '[' .. string.rep('', 1e15) .. ('') :rep(1 << 50, '') .. ']' .. ('ab'):rep(2, ',')"),
+              "[]ab,ab");
+    std::string m = error("table.move({}, 1, 1e15, 2)");
+    EXPECT_NE(m.find("table.move: more than"), std::string::npos) << m;
+    m = error("table.move({}, math.mininteger, -1, 1)");
+    EXPECT_NE(m.find("table.move: more than"), std::string::npos) << m;
+    EXPECT_EQ(run("return table.concat(table.move({1, 2, 3}, 1, 3, 2), ',')"), "1,1,2,3");
+}
+
 TEST_F(ScriptReachTest, BinaryChunksAreRefusedTextChunksLoad)
 {
     EXPECT_EQ(run("local f, m = load(string.dump(function() return 1 end)) return tostring(f) .. ' ' .. m"),
