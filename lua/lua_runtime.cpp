@@ -154,7 +154,7 @@ PF_Err LuaRuntime::run(const char *code)
     std::lock_guard<std::recursive_mutex> lock(luaLock());
     setGlobals(state_, context_->pcData);
     if (!context_->pcData.scriptAccess)
-        closeFileAndNetworkAccess(state_);
+        closeFileAndNetworkAccess(state_, context_->pcData.pluginFolder ? context_->pcData.pluginFolder : "");
     std::string chunk = std::string(packagePathChunk) + (code ? code : "");
     {
         AbortWatch watch(state_, context_->pcData);

@@ -198,6 +198,40 @@ int nativeSearcherWithoutAccess(lua_State *L)
     return 1;  /* searchpath's "no file" list */
 }
 
+// package.searchers' Lua entry: modules are looked for along the path the
+// state started with (the plug-ins folder and its Tessmar folder after the
+// defaults), not along one the script set, which could name any file.
+// Upvalue 1: that path; upvalue 2: the original package.searchpath.
+int luaSearcherOnStartPath(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    lua_pushvalue(L, lua_upvalueindex(2));
+    lua_pushstring(L, name);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_call(L, 2, 2);
+    if (!lua_isstring(L, -2))
+        return 1;  /* searchpath's "no file" list */
+    const char *file = lua_tostring(L, -2);
+    if (luaL_loadfilex(L, file, "t") != LUA_OK)
+        return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file, lua_tostring(L, -1));
+    lua_pushstring(L, file);
+    return 2;
+}
+
+void pinLuaSearcher(lua_State *L, int package, const char *pluginFolder)
+{
+    lua_getfield(L, package, "path");
+    std::string path = std::string(lua_isstring(L, -1) ? lua_tostring(L, -1) : "") + ";" + pluginFolder +
+                       "/Tessmar/?.lua;" + pluginFolder + "/?.lua;";
+    lua_pop(L, 1);
+    lua_getfield(L, package, "searchers");
+    lua_pushstring(L, path.c_str());
+    lua_getfield(L, package, "searchpath");
+    lua_pushcclosure(L, luaSearcherOnStartPath, 2);
+    lua_rawseti(L, -2, 2);
+    lua_pop(L, 1);
+}
+
 // Pushes the loaded library `name` (the table scripts see).
 void pushLibrary(lua_State *L, const char *name)
 {
@@ -226,9 +260,10 @@ void closeIo(lua_State *L)
     lua_pop(L, 1);
 }
 
-void closeNativeModules(lua_State *L)
+void closeNativeModules(lua_State *L, const char *pluginFolder)
 {
     pushLibrary(L, LUA_LOADLIBNAME);
+    pinLuaSearcher(L, lua_gettop(L), pluginFolder);
     refuseWithoutAccess(L, -1, "package", "loadlib");
     lua_getfield(L, -1, "searchers");
     for (int i : {3, 4}) {  /* the C and all-in-one searchers */
@@ -281,14 +316,14 @@ void closeDangerousDoors(lua_State *L)
     guardPatternMatching(L);
 }
 
-void closeFileAndNetworkAccess(lua_State *L)
+void closeFileAndNetworkAccess(lua_State *L, const char *pluginFolder)
 {
     pushLibrary(L, LUA_OSLIBNAME);
     for (const char *name : {"execute", "remove", "rename", "tmpname"})
         refuseWithoutAccess(L, -1, "os", name);
     lua_pop(L, 1);
     closeIo(L);
-    closeNativeModules(L);
+    closeNativeModules(L, pluginFolder);
     lua_pushglobaltable(L);
     for (const char *name : {"dofile", "loadfile"})
         refuseWithoutAccess(L, -1, "", name);

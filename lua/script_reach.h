@@ -18,8 +18,10 @@ std::string scriptAccessOffMessage(const char *what);
 // Made once per state, right after the standard libraries are opened.
 void closeDangerousDoors(lua_State *L);
 
-// Made before the user's script when the host's preference is off.
-void closeFileAndNetworkAccess(lua_State *L);
+// Made before the user's script when the host's preference is off. Lua
+// modules are then found only along the path the script starts with, which
+// ends in `pluginFolder`'s module folders.
+void closeFileAndNetworkAccess(lua_State *L, const char *pluginFolder);
 
 // The message handler of a script run: an error that is not a string or a
 // number becomes text the way the standalone interpreter writes it, while

@@ -101,6 +101,11 @@ TEST_F(ScriptReachTest, LuaModulesStillLoadWithoutThePreference)
     pc().pluginFolder = pluginFolder_.c_str();
     EXPECT_EQ(run("return require('plain_mod')"), "plain");
     EXPECT_NE(error("require('nowhere_mod')").find("module 'nowhere_mod' not found"), std::string::npos);
+    // A path the script sets cannot reach other files.
+    fs::create_directories(dir_ / "elsewhere");
+    std::ofstream(dir_ / "elsewhere" / "secret.lua") << "return 'secret'";
+    std::string m = error("package.path = '" + (dir_ / "elsewhere" / "?.lua").string() + "' return require('secret')");
+    EXPECT_NE(m.find("module 'secret' not found"), std::string::npos) << m;
 }
 
 TEST_F(ScriptReachTest, WithThePreferenceFilesAndProcessesWorkAsBefore)
@@ -112,6 +117,8 @@ TEST_F(ScriptReachTest, WithThePreferenceFilesAndProcessesWorkAsBefore)
                   "return r .. tostring(os.execute('true')) .. type(os.tmpname())"),
               "madetruestring");
     EXPECT_TRUE(fs::exists(path("written.txt2")));
+    std::ofstream(path("own_path_mod.lua")) << "return 'found'";
+    EXPECT_EQ(run("package.path = '" + path("?.lua") + "' return require('own_path_mod')"), "found");
 }
 
 TEST_F(ScriptReachTest, OsExitNeverEndsTheHost)
