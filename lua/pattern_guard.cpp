@@ -1,14 +1,17 @@
 #include "lua/pattern_guard.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace qv {
 namespace {
 
-constexpr double kMaxWorstCase = 1e11;  // about a minute of backtracking
-constexpr int kFewQuantifiers = 2;     // at most cubic: not refused
+constexpr double kMaxWorstCase = 2e9;  // about ten seconds of backtracking
+constexpr int kFewQuantifiers = 2;    // at most cubic: not refused
 
 const char kTooComplex[] =
     "Pattern too complex for a subject this long: its worst case cannot be stopped by the host. "
@@ -33,9 +36,14 @@ std::size_t skipClass(const std::string &p, std::size_t i)
     return std::min(j + 1, p.size());
 }
 
-int quantifiedItems(const std::string &p)
+// A quantified item's class: [begin, end) in the pattern.
+struct ItemClass {
+    std::size_t begin, end;
+};
+
+std::vector<ItemClass> quantifiedItems(const std::string &p)
 {
-    int count = 0;
+    std::vector<ItemClass> items;
     for (std::size_t i = (!p.empty() && p[0] == '^') ? 1 : 0; i < p.size();) {
         char c = p[i];
         if (c == '(' || c == ')') {
@@ -46,13 +54,77 @@ int quantifiedItems(const std::string &p)
             i += p[i + 1] == 'b' ? 4 : 2;  /* %bxy; %f is followed by its set, a class of its own */
             continue;
         }
+        std::size_t begin = i;
         i = skipClass(p, i);
         if (i < p.size() && (p[i] == '*' || p[i] == '+' || p[i] == '-')) {
-            ++count;
+            items.push_back({begin, i});
             ++i;
         }
     }
-    return count;
+    return items;
+}
+
+// The character classes as Lua's matcher reads them.
+bool matchesLetterClass(unsigned char c, char cl)
+{
+    bool m;
+    switch (std::tolower(static_cast<unsigned char>(cl))) {
+    case 'a': m = std::isalpha(c); break;
+    case 'c': m = std::iscntrl(c); break;
+    case 'd': m = std::isdigit(c); break;
+    case 'g': m = std::isgraph(c); break;
+    case 'l': m = std::islower(c); break;
+    case 'p': m = std::ispunct(c); break;
+    case 's': m = std::isspace(c); break;
+    case 'u': m = std::isupper(c); break;
+    case 'w': m = std::isalnum(c); break;
+    case 'x': m = std::isxdigit(c); break;
+    default: return static_cast<unsigned char>(cl) == c;
+    }
+    return std::isupper(static_cast<unsigned char>(cl)) ? !m : m;
+}
+
+bool matchesSet(unsigned char c, const std::string &p, std::size_t begin, std::size_t end)
+{
+    std::size_t i = begin + 1, last = end - 1;  /* inside the brackets */
+    bool negate = i < last && p[i] == '^';
+    if (negate)
+        ++i;
+    for (; i < last; ++i) {
+        if (p[i] == '%' && i + 1 < last) {
+            if (matchesLetterClass(c, p[++i]))
+                return !negate;
+        } else if (i + 2 < last && p[i + 1] == '-') {
+            if (static_cast<unsigned char>(p[i]) <= c && c <= static_cast<unsigned char>(p[i + 2]))
+                return !negate;
+            i += 2;
+        } else if (static_cast<unsigned char>(p[i]) == c) {
+            return !negate;
+        }
+    }
+    return negate;
+}
+
+bool matchesClass(unsigned char c, const std::string &p, const ItemClass &cl)
+{
+    switch (p[cl.begin]) {
+    case '.': return true;
+    case '%': return cl.begin + 1 < cl.end && matchesLetterClass(c, p[cl.begin + 1]);
+    case '[': return matchesSet(c, p, cl.begin, cl.end);
+    default: return static_cast<unsigned char>(p[cl.begin]) == c;
+    }
+}
+
+// The longest run of subject bytes that the class matches: how far one
+// repeated item can stretch.
+double longestRun(const std::string &subject, const std::string &p, const ItemClass &cl)
+{
+    std::size_t best = 0, run = 0;
+    for (unsigned char c : subject) {
+        run = matchesClass(c, p, cl) ? run + 1 : 0;
+        best = std::max(best, run);
+    }
+    return double(best);
 }
 
 // n^k / k!, the number of ways k items can split a subject of n bytes.
@@ -72,7 +144,8 @@ int guarded(lua_State *L)
     bool plainFind = lua_toboolean(L, lua_upvalueindex(3)) && lua_toboolean(L, 4);
     if (subject && pattern && !plainFind) {
         bool anchors = lua_toboolean(L, lua_upvalueindex(2));
-        if (PatternWorstCase(std::string(pattern, patternLength), length, anchors) > kMaxWorstCase) {
+        if (PatternWorstCase(std::string(pattern, patternLength), std::string(subject, length), anchors) >
+            kMaxWorstCase) {
             lua_pushstring(L, kTooComplex);
             return lua_error(L);
         }
@@ -96,14 +169,23 @@ void wrap(lua_State *L, int table, const char *name, bool anchors, bool hasPlain
 
 } // namespace
 
-double PatternWorstCase(const std::string &pattern, std::size_t subjectLength, bool anchoredSearch)
+double PatternWorstCase(const std::string &pattern, const std::string &subject, bool anchoredSearch)
 {
-    int k = quantifiedItems(pattern);
+    std::vector<ItemClass> items = quantifiedItems(pattern);
+    int k = int(items.size());
     if (k <= kFewQuantifiers)
         return 0;
     bool anchored = anchoredSearch && !pattern.empty() && pattern[0] == '^';
-    double n = double(subjectLength);
-    return anchored ? splits(n, k) : splits(n, k + 1);
+    double n = double(subject.size());
+    double starts = anchored ? 1 : n + 1;
+    if (starts * splits(n, k) <= kMaxWorstCase)
+        return 0;  /* cheap bound: no need to look at the subject */
+    // Each repeated item stretches at most over the longest run its class
+    // matches; items of a class the subject hardly holds cost little.
+    double ways = 1;
+    for (const ItemClass &cl : items)
+        ways *= longestRun(subject, pattern, cl) + 1;
+    return starts * ways / std::exp(std::lgamma(k + 1.0));
 }
 
 void guardPatternMatching(lua_State *L)

@@ -186,9 +186,16 @@ TEST_F(ScriptReachTest, PatternsWhoseWorstCaseCannotBeStoppedAreRefused)
                   "return n .. ' ' .. tostring(s:find('.-.-.-.-b', 1, true)) .. ' ' .. spaces"),
               "20000 nil 20000");
     EXPECT_EQ(run("return ('  x  '):match('^%s*(.-)%s*$') .. ('aab'):find('a-a-a-b')"), "x1");
-    EXPECT_EQ(qv::PatternWorstCase("%d+%.%d*[eE]?", 1000, true), 0);  /* two quantified items: left alone */
-    EXPECT_GT(qv::PatternWorstCase("^[%]]*.-(x+)", 100000, true), 1e11);
-    EXPECT_LT(qv::PatternWorstCase("^[%]]*.-(x+)", 1000, true), 1e11);
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "word ";
+    EXPECT_EQ(run("local s = ('  ' .. string.rep('word ', 20000) .. '  '):match('^%s*(.-)%s*$') return #s"), "99999");
+    EXPECT_EQ(qv::PatternWorstCase("%d+%.%d*[eE]?", std::string(100000, '1'), true), 0);  /* two items: left alone */
+    EXPECT_LT(qv::PatternWorstCase("^%s*(.-)%s*$", text, true), 2e9);  /* only '.' stretches far */
+    EXPECT_LT(qv::PatternWorstCase("^[%]]*.-(x+)", std::string(1000, ']'), true), 2e9);
+    EXPECT_GT(qv::PatternWorstCase("^[%]]*.-(x+)", std::string(200000, ']'), true), 2e9);
+    EXPECT_GT(qv::PatternWorstCase("[^x]*[a-c]*%A-b", std::string(3000, 'b'), false), 2e9);
+    EXPECT_LT(qv::PatternWorstCase("[^x]*[a-c]*%A-b", std::string(3000, 'x'), false), 2e9);  /* nothing to stretch over */
 }
 
 TEST_F(ScriptReachTest, LoopsInCThatNoHookReachesAreCutShort)
