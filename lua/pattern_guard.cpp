@@ -117,7 +117,7 @@ bool matchesClass(unsigned char c, const std::string &p, const ItemClass &cl)
 
 // The longest run of subject bytes that the class matches: how far one
 // repeated item can stretch.
-double longestRun(const std::string &subject, const std::string &p, const ItemClass &cl)
+double longestRun(std::string_view subject, const std::string &p, const ItemClass &cl)
 {
     std::size_t best = 0, run = 0;
     for (unsigned char c : subject) {
@@ -144,7 +144,7 @@ int guarded(lua_State *L)
     bool plainFind = lua_toboolean(L, lua_upvalueindex(3)) && lua_toboolean(L, 4);
     if (subject && pattern && !plainFind) {
         bool anchors = lua_toboolean(L, lua_upvalueindex(2));
-        if (PatternWorstCase(std::string(pattern, patternLength), std::string(subject, length), anchors) >
+        if (PatternWorstCase(std::string(pattern, patternLength), std::string_view(subject, length), anchors) >
             kMaxWorstCase) {
             lua_pushstring(L, kTooComplex);
             return lua_error(L);
@@ -169,7 +169,7 @@ void wrap(lua_State *L, int table, const char *name, bool anchors, bool hasPlain
 
 } // namespace
 
-double PatternWorstCase(const std::string &pattern, const std::string &subject, bool anchoredSearch)
+double PatternWorstCase(const std::string &pattern, std::string_view subject, bool anchoredSearch)
 {
     std::vector<ItemClass> items = quantifiedItems(pattern);
     int k = int(items.size());

@@ -14,12 +14,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
 // Worst-case steps of matching `pattern` against `subject`, as an estimate
 // (a double: it overflows any integer); 0 when it is small enough not to matter.
-double PatternWorstCase(const std::string &pattern, const std::string &subject, bool anchoredSearch);
+double PatternWorstCase(const std::string &pattern, std::string_view subject, bool anchoredSearch);
 
 // Wraps the four matching functions of the string library.
 void guardPatternMatching(lua_State *L);
