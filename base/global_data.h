@@ -20,6 +20,10 @@ struct GlobalData {
     // Set once the debug log window exists, on the user-interface thread,
     // while render threads read it: atomic.
     std::atomic<uint8_t> debugWindowOpened;
+    // The host's "Allow Scripts to Write Files and Access Network" preference
+    // as last read on the user-interface thread (which alone may run host
+    // scripts); renders only load it. Zero, "off", until it was read.
+    std::atomic<uint8_t> scriptAccessAllowed;
 };
 static_assert(sizeof(std::atomic<uint8_t>) == 1, "the flag keeps the handle's layout");
 static_assert(sizeof(GlobalData) <= kGlobalDataHandleSize, "GlobalData outgrew its handle");

@@ -44,6 +44,9 @@ struct PCData : PassFrame {
     // cancels the render. Null means nobody asks.
     PF_Err (*abortCheck)(PF_ProgPtr effect_ref) = nullptr;
     PF_ProgPtr effectRef = nullptr;
+    // The host's preference that lets scripts write files and access the
+    // network: without it Lua gets no files, processes, native modules or HTTP.
+    uint8_t scriptAccess = 0;
 };
 
 // Makes a request and hands it to the host as the frame's pre-render data in

@@ -11,6 +11,7 @@
 #include "storage/arbitrary_callback.h"
 #include "ui/about.h"
 #include "ui/user_changed_param.h"
+#include "ui/script_access.h"
 
 #include <cstdio>
 #include <exception>
@@ -44,8 +45,18 @@ constexpr Route kRoutes[] = {
     {PF_Cmd_GET_FLATTENED_SEQUENCE_DATA, OnGetFlattenedSequenceData},
 };
 
+// Commands of the user-interface thread, where the scripting preference that
+// renders read can be asked for.
+bool refreshesScriptAccess(PF_Cmd cmd)
+{
+    return cmd == PF_Cmd_SEQUENCE_SETUP || cmd == PF_Cmd_SEQUENCE_RESETUP || cmd == PF_Cmd_USER_CHANGED_PARAM ||
+           cmd == PF_Cmd_UPDATE_PARAMS_UI;
+}
+
 PF_Err dispatch(PF_Cmd cmd, const CommandArgs &a)
 {
+    if (refreshesScriptAccess(cmd))
+        RefreshScriptAccess(a);
     for (const Route &route : kRoutes)
         if (route.command == cmd)
             return route.handler(a);

@@ -62,6 +62,7 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->useOutputAsInput = 0;
     pc->abortCheck = in_data->inter.abort;  /* lets a long Lua run stop when the host cancels */
     pc->effectRef = in_data->effect_ref;
+    pc->scriptAccess = global ? global->scriptAccessAllowed.load() : 0;
 }
 
 // One pass of the thread's driver engine (Shadertoy code: a second with the

@@ -76,6 +76,12 @@ void hookLibraryFunction(lua_State *L, const char *name)
 
 const char kAbortMessage[] = "Script stopped: the host cancelled the render.";
 
+bool hostAskedToStop(lua_State *L)
+{
+    RuntimeContext *rc = runtimeContextOf(L);
+    return rc && hostWantsStop(*rc);
+}
+
 void checkAbort(lua_State *L)
 {
     RuntimeContext *rc = runtimeContextOf(L);

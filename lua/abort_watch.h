@@ -38,6 +38,11 @@ extern const char kAbortMessage[];
 // script when it answers "stop". Cheap when nobody asks.
 void checkAbort(lua_State *L);
 
+// Asks the host's abort callback now without stopping the script: for a host
+// function that must first end work of its own (a request on another thread)
+// and then calls checkAbort.
+bool hostAskedToStop(lua_State *L);
+
 // Gives coroutines made from now on a standing count hook that asks the host.
 void hookCoroutineCreation(lua_State *L);
 

@@ -4,9 +4,11 @@
 #include "lua/abort_watch.h"
 #include "lua/host_functions.h"
 #include "lua/runtime_context.h"
+#include "lua/script_reach.h"
 
 #include <lua.hpp>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -49,6 +51,28 @@ void setGlobals(lua_State *L, const PCData &pc)
     setInteger(L, "host", 0);
 }
 
+// Loads and runs the user's chunk; an error leaves its message on the stack,
+// as text even when the script raised another value.
+void runUserChunk(lua_State *L, const std::string &chunk)
+{
+    if (luaL_loadstring(L, chunk.c_str()) != LUA_OK)
+        return;
+    lua_pushcfunction(L, describeErrorObject);
+    lua_insert(L, -2);
+    int handler = lua_gettop(L) - 1;
+    lua_pcall(L, 0, LUA_MULTRET, handler);
+    lua_remove(L, handler);
+}
+
+// What luaL_newstate's handler does; Lua aborts after it returns. The host's
+// steps run with no memory cap so that they do not get here.
+int reportPanic(lua_State *L)
+{
+    const char *message = lua_tostring(L, -1);
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", message ? message : "?");
+    return 0;
+}
+
 } // namespace
 
 const char packagePathChunk[] =
@@ -79,13 +103,15 @@ std::unique_ptr<LuaRuntime> LuaRuntime::create()
     if (!rt)
         return nullptr;
     std::lock_guard<std::recursive_mutex> lock(luaLock());
-    rt->state_ = luaL_newstate();
+    rt->state_ = lua_newstate(budgetedAlloc, &rt->budget_);
     if (!rt->state_)
         return nullptr;
     lua_State *L = rt->state_;
+    lua_atpanic(L, reportPanic);
     attachRuntimeContext(L, nullptr);
     luaL_openlibs(L);
     hookCoroutineCreation(L);
+    closeDangerousDoors(L);
     loadAndCall(L, kInitialChunk);
     rt->context_ = new (std::nothrow) RuntimeContext;
     if (!rt->context_)
@@ -127,10 +153,14 @@ PF_Err LuaRuntime::run(const char *code)
 {
     std::lock_guard<std::recursive_mutex> lock(luaLock());
     setGlobals(state_, context_->pcData);
+    if (!context_->pcData.scriptAccess)
+        closeFileAndNetworkAccess(state_, context_->pcData.pluginFolder ? context_->pcData.pluginFolder : "");
     std::string chunk = std::string(packagePathChunk) + (code ? code : "");
     {
         AbortWatch watch(state_, context_->pcData);
-        loadAndCall(state_, chunk.c_str());
+        budget_.cap = scriptMemoryCap_;
+        runUserChunk(state_, chunk);
+        budget_.cap = kNoMemoryCap;
     }
     if (std::exception_ptr fault = context_->hostFault) {
         context_->hostFault = nullptr;

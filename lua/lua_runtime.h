@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/render_context.h"
+#include "lua/memory_budget.h"
 
 #include <memory>
 #include <mutex>
@@ -50,6 +51,10 @@ public:
     // Closes the state and frees the context; calling it again is harmless.
     void close();
 
+    // The most the script may hold while it runs (kScriptMemoryCap unless a
+    // test lowers it); past it the script fails with "not enough memory".
+    void setScriptMemoryCap(std::size_t bytes) { scriptMemoryCap_ = bytes; }
+
     PCData *context() const;  /* null once closed */
     lua_State *state() const { return state_; }
 
@@ -63,6 +68,8 @@ private:
     lua_State *state_ = nullptr;
     RuntimeContext *context_ = nullptr;
     std::vector<Registration> pending_;
+    MemoryBudget budget_;  /* the state's allocator data: outlives the state */
+    std::size_t scriptMemoryCap_ = kScriptMemoryCap;
 };
 
 } // namespace qv

@@ -41,6 +41,7 @@ struct RenderOptions {
     int threads = 1;
     bool debug = false;
     double abortAfter = -1;  // seconds; negative: the host never asks to stop
+    bool allowScriptAccess = false;  // the host's preference for scripts' files and network
 };
 
 double number(const std::string &text, const std::string &what)
@@ -379,6 +380,9 @@ std::unique_ptr<Instance> makeInstance(CliSession &session, const RenderOptions 
 // would set them; saved when asked before any frame is rendered.
 std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, const RenderOptions &o)
 {
+    host().allowScriptAccess = o.allowScriptAccess;
+    if (o.allowScriptAccess)
+        installScriptEngine();  /* the engine answers the plug-in's question for the preference */
     std::unique_ptr<Instance> instance = makeInstance(session, o);
     setSettings(*instance, o);
     setBank(*instance, o);
@@ -442,6 +446,8 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_flag("--debug", o->debug, "Tick Debug (the log window opens) and print the log to standard error");
     cmd->add_option("--threads", o->threads, "Render frames on N threads (default 1)");
     cmd->add_option("--abort-after", o->abortAfter, "SECONDS: the host asks the render to stop after that time");
+    cmd->add_flag("--allow-script-access", o->allowScriptAccess,
+                  "Turn on the host's preference that lets scripts write files and access the network");
     cmd->add_option("--out", o->out, "Output: .png (8 or 16 bits by --depth) or .exr (32-bit float)")->required();
     cmd->callback([o, &status] {
         try {

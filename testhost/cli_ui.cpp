@@ -23,6 +23,7 @@ struct UiOptions {
     std::string plugin = defaultPluginPath();
     std::string project, user, app;
     bool legacy = false;
+    bool allowScriptAccess = false;
 };
 
 std::string readFile(const std::string &path)
@@ -49,6 +50,7 @@ void prepareHost(const UiOptions &o)
 {
     if (!o.app.empty())
         host().appPath = utf16(o.app);
+    host().allowScriptAccess = o.allowScriptAccess;
     installScriptEngine({o.legacy, "Linux"});
 }
 
@@ -126,6 +128,8 @@ void addUiCommands(CLI::App &app, int &status)
         cmd->add_option("--plugin", o->plugin, "Path of the plug-in library");
         cmd->add_option("--app", o->app, "The host's application folder; its Plug-ins folder holds catalogs and logo");
         cmd->add_flag("--legacy", o->legacy, "An older script engine: no JSON, no Array indexOf");
+        cmd->add_flag("--allow-script-access", o->allowScriptAccess,
+                      "Turn on the host's preference that lets scripts write files and access the network");
     }
     edit->callback([o, &status] { status = runEdit(*o); });
     about->callback([o, &status] { status = runAbout(*o); });

@@ -61,6 +61,7 @@ void Host::reset()
     appPath = u"/opt/Tessmar Host/Support Files";
     applId = 0x46585443;
     scriptRunner = nullptr;
+    allowScriptAccess = false;
     optionsButtonName.clear();
     undoGroups.clear();
     openUndoGroups = 0;

@@ -6,6 +6,7 @@
 #include "testhost/faults.h"
 #include "testhost/suite_registry.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -27,6 +28,9 @@ struct Host {
     A_long applId = 0x46585443;
 
     ScriptRunner scriptRunner;  // null: scripts are recorded and answered empty
+    // The preference "Allow Scripts to Write Files and Access Network", which
+    // the script engine's app.preferences reports; off, as in a fresh host.
+    std::atomic<bool> allowScriptAccess{false};
     std::vector<std::string> scripts() const;
     void recordScript(const std::string &script);
 

@@ -100,6 +100,28 @@ void setOs(duk_context *ctx, const std::string &os)
     duk_pop(ctx);
 }
 
+duk_ret_t scriptAccessPref(duk_context *ctx)
+{
+    duk_push_int(ctx, host().allowScriptAccess ? 1 : 0);
+    return 1;
+}
+
+// app.version and app.preferences.getPrefAsLong with the one preference
+// scripts ask for, read from the host's state; an unknown one throws.
+void loadApp(duk_context *ctx, const ScriptEngineOptions &options)
+{
+    duk_get_global_string(ctx, "__qvh");
+    duk_push_c_function(ctx, scriptAccessPref, 0);
+    duk_put_prop_string(ctx, -2, "scriptAccessPref");
+    duk_pop(ctx);
+    std::string section = std::stod(options.appVersion) < 12 ? "Main Pref Section" : "Main Pref Section v2";
+    evalOrThrow(ctx, "var app = {version: '" + options.appVersion + "', preferences: {"
+                     " getPrefAsLong: function (section, key) {"
+                     "  if (section === '" + section + "' && key === 'Pref_SCRIPTING_FILE_NETWORK_SECURITY')"
+                     "   return __qvh.scriptAccessPref();"
+                     "  throw new Error('No such preference: ' + section + ', ' + key); }}};");
+}
+
 // The ScriptUI and file stand-ins, then what the options take away.
 void loadPrelude(duk_context *ctx, const ScriptEngineOptions &options)
 {
@@ -108,6 +130,7 @@ void loadPrelude(duk_context *ctx, const ScriptEngineOptions &options)
     evalOrThrow(ctx, kScriptUiJs);
     evalOrThrow(ctx, kScriptFilesJs);
     setOs(ctx, options.os);
+    loadApp(ctx, options);
     if (options.legacy)
         evalOrThrow(ctx, "delete this.JSON; delete Array.prototype.indexOf;");
 }

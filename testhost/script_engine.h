@@ -19,6 +19,9 @@ struct ScriptEngineOptions {
     bool legacy = false;
     // What $.os reports; the scripts treat paths differently on "Windows".
     std::string os = "Linux";
+    // What app.version reports; hosts before 12 keep their script
+    // preferences under "Main Pref Section" instead of "Main Pref Section v2".
+    std::string appVersion = "23.0";
 };
 
 class ScriptEngine {

@@ -10,6 +10,7 @@
 #include "storage/expression_data.h"
 #include "translate/identifier_rewrite.h"
 #include "ui/editor_script.h"
+#include "ui/editor_text.h"
 #include "ui/script_bridge.h"
 
 #include <cstring>
@@ -30,12 +31,21 @@ void setReturnMessage(PF_OutData *out_data, const std::string &text)
     out_data->return_msg[size] = '\0';
 }
 
-// The stored text up to its first NUL (the part a script literal can carry).
+// The stored text up to its first NUL, for the Shadertoy rewrite.
 A_Err readCode(SuiteAccess &suites, const ExpressionData *record, std::string &text)
 {
     A_Err err = ReadRecordText(suites, *record, &text);
     text.resize(std::strlen(text.c_str()));
     return err;
+}
+
+// Every stored byte, embedded NULs included.
+A_Err readAllCode(SuiteAccess &suites, const ExpressionData *record, std::string &bytes)
+{
+    MemLock block(memorySuite(suites), record->text);
+    if (block)
+        bytes.assign(block.bytes(), record->length);
+    return block.err();
 }
 
 // Stores `text`, marks the code changed and asks for a new render.
@@ -79,17 +89,19 @@ PF_Err EditCode(const CommandArgs &a, const GlobalData &global)
     ExpressionData *record = lock.as<ExpressionData>();
     if (!record)
         return PF_Err_OUT_OF_MEMORY;
-    std::string prior;
+    std::string stored;
     ScriptResult run;
-    if (A_Err err = readCode(a.suites, record, prior))
+    if (A_Err err = readAllCode(a.suites, record, stored))
         return err;
-    if (!runEditor(a, global, prior, run))
+    const std::string shown = ToEditorText(stored);
+    if (!runEditor(a, global, shown, run))
         return run.err;
-    if (!run.result.empty() && run.result == prior)
-        return PF_Err_NONE;  /* unchanged: no new value, no render */
+    if (!run.result.empty() && run.result == shown)
+        return PF_Err_NONE;  /* unchanged: the stored bytes stay as they are, no render */
+    std::string code = FromEditorText(run.result);
     if (isShadertoy(a))
-        ShadertoyTranslator(run.result);
-    return storeCode(a, record, run.result);
+        ShadertoyTranslator(code);
+    return storeCode(a, record, code);
 }
 
 PF_Err ConvertCodeOnLanguageSwitch(const CommandArgs &a)

@@ -37,6 +37,7 @@ protected:
     void SetUp() override
     {
         LuaTest::SetUp();
+        pc().scriptAccess = 1;  /* the host's preference allows the network */
         server_.Get("/hello", [](const httplib::Request &, httplib::Response &res) {
             res.set_content("hello body", "text/plain");
         });

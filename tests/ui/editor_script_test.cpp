@@ -251,6 +251,29 @@ TEST_P(EditorScriptTest, SavingWithoutACatalogSaysWhatToDo)
     ASSERT_EQ(engine().alerts().size(), 1u);
 }
 
+TEST_P(EditorScriptTest, CatalogsAreReadAsStrictJsonOnly)
+{
+    edited("a", "ok(u);");  /* the editor's definitions, JSON among them on the legacy engine */
+    auto parses = [this](const std::string &text) {
+        return engine().evaluate("(function () { try { JSON.parse(" + json(text).dump() +
+                                 "); return 'yes'; } catch (e) { return 'no'; } })()");
+    };
+    for (const char *text : {"", " ", "{not json", "{name: 1}", "{'a': 1}", "[1,]", "{\"a\": 1,}", "{\"a\": 1} x",
+                             "NaN", "0x10", "01", "+1", ".5", "1.", "tru", "\"\\x41\"", "\"\\u12\"", "\"a\tb\"",
+                             "[1] // note", "(function () { __ran = 1; return 1; })()",
+                             "{\"a\": (function () { __ran = 1; })()}", "[1, 2"})
+        EXPECT_EQ(parses(text), "no") << text;
+    EXPECT_EQ(engine().evaluate("typeof __ran"), "undefined");
+    EXPECT_EQ(engine().evaluate("var v = JSON.parse(' {\"a\" : [1, -2.5e3, true, false, null, "
+                                "\"\\\\u00e9\\\\n\\\\/\\\\\"\"], \"b\": {}} '); "
+                                "[v.a[0], v.a[1], v.a[2], v.a[3], v.a[4], v.a[5], typeof v.b].join('|')"),
+              "1|-2500|true|false||\xC3\xA9\n/\"|object");
+    write("Tessmar/evil.qvp", "{\"name\": \"x\", \"type\": \"Quorvel Preset\", \"version\": 1, "
+                              "\"presets\": [], \"z\": (function () { __ran = 1; return 1; })()}");
+    EXPECT_EQ(edit("keep", "ok(u);"), A_Err_GENERIC);
+    EXPECT_EQ(engine().evaluate("typeof __ran"), "undefined");
+}
+
 INSTANTIATE_TEST_SUITE_P(CurrentAndLegacyEngines, EditorScriptTest, ::testing::Bool());
 
 } // namespace

@@ -88,4 +88,40 @@ TEST_F(QvhostUiTest, AMalformedCatalogFailsTheEditAndKeepsTheProject)
     EXPECT_NE(qvhost("project show " + project).find("outColor = getColor(uv);"), std::string::npos);
 }
 
+TEST_F(QvhostUiTest, ACatalogThatIsScriptRunsNothingOnTheLegacyEngine)
+{
+    std::string project = "'" + dir_ + "/p.json'";
+    qvhost("project new " + project);
+    const std::string outside = dir_ + ".outside";  /* not the test's folder */
+    write("app/Plug-ins/evil.qvp",
+          "{\"name\": \"x\", \"type\": \"Quorvel Preset\", \"version\": 1, \"presets\": [], \"z\": "
+          "(function () { var f = new Folder('" + outside + "'); f.create(); "
+          "var w = new File('" + outside + "/made'); w.open('w'); w.write('x'); w.close(); return 1; })()}");
+    write("user.js", "function (d, u) { u.click(u.find('button', 'Ok')); }");
+    int status = 0;
+    std::string out = qvhost("edit " + project + " --user '" + dir_ + "/user.js'" + app() + " --legacy", &status);
+    EXPECT_EQ(status, 1) << out;
+    EXPECT_NE(out.find("JSON.parse"), std::string::npos) << out;
+    struct stat info;
+    EXPECT_NE(::stat(outside.c_str(), &info), 0) << "the catalog ran as script";
+    std::system(("rm -rf '" + outside + "'").c_str());
+}
+
+TEST_F(QvhostUiTest, OkWithoutAnEditLeavesAnyStoredBytesAlone)
+{
+    const std::string code("a\0b\xE9\xFF", 5);
+    std::ofstream(dir_ + "/code.glsl", std::ios::binary) << code;
+    std::string project = "'" + dir_ + "/p.json'";
+    qvhost("project new " + project + " --code '" + dir_ + "/code.glsl'");
+    std::ifstream before(dir_ + "/p.json");
+    std::string saved((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    write("user.js", "function (d, u) { u.click(u.find('button', 'Ok')); }");
+    int status = 1;
+    std::string out = qvhost("edit " + project + " --user '" + dir_ + "/user.js'" + app(), &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("the code is unchanged"), std::string::npos) << out;
+    std::ifstream after(dir_ + "/p.json");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), saved);
+}
+
 } // namespace

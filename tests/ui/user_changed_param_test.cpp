@@ -6,6 +6,7 @@
 #include "base/param_indices.h"
 #include "testhost/aegp_refs.h"
 #include "testhost/script_engine.h"
+#include "ui/script_access.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +14,17 @@
 #include <sys/stat.h>
 
 namespace {
+
+// The scripts run besides the reading of the scripting preference, which
+// every user-interface command does.
+std::vector<std::string> scriptsBesidesThePreference()
+{
+    std::vector<std::string> others;
+    for (const std::string &s : qvh::host().scripts())
+        if (s != qv::kScriptAccessPrefScript)
+            others.push_back(s);
+    return others;
+}
 
 const char kOk[] = "function (d, u) { u.click(u.find('button', 'Ok')); }";
 const char kCancel[] = "function (d, u) { u.type(u.find('edittext'), 'not kept'); u.click(u.find('button', 'Cancel')); }";
@@ -79,13 +91,31 @@ TEST_F(UserChangedParamTest, EmptyCodeIsStoredEvenWhenItWasEmpty)
     EXPECT_EQ(instance().code(), "");
 }
 
-TEST_F(UserChangedParamTest, TheEditorSeesTheCodeUpToItsFirstNul)
+TEST_F(UserChangedParamTest, OkWithoutAnEditKeepsEveryStoredByte)
 {
-    instance().setCode(std::string("ab\0cd", 5));
-    edit(kOk);
-    EXPECT_EQ(instance().code(), std::string("ab\0cd", 5));  /* unchanged: nothing stored */
-    edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X'); u.click(u.find('button', 'Ok')); }");
-    EXPECT_EQ(instance().code(), "abX");
+    const std::string codes[] = {
+        std::string("ab\0cd", 5), std::string("\0tail", 5), "caf\xE9 \xFF\xC3", "\xF4\x8F\xB9\x80 \xED\xA0\x80",
+        std::string("x\0\0\xE9\n'\"\\", 9),
+    };
+    for (const std::string &code : codes) {
+        instance().setCode(code);
+        qvh::CommandResult r = edit(kOk);
+        EXPECT_EQ(instance().code(), code);
+        EXPECT_FALSE(rerenders(r));
+    }
+}
+
+TEST_F(UserChangedParamTest, AnEditKeepsTheBytesTheUserLeftAlone)
+{
+    const char kAppend[] =
+        "function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X\u00e9'); u.click(u.find('button', 'Ok')); }";
+    instance().setCode(std::string("ab\0cd \xE9\xFF", 8));
+    edit(kAppend);
+    EXPECT_EQ(instance().code(), std::string("ab\0cd \xE9\xFFX\xC3\xA9", 11));
+    // What the editor shows in place of a NUL or a stray byte can be deleted like any character.
+    edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text.replace(/[\\udbff][\\ude00-\\udeff]/g, '')); "
+         "u.click(u.find('button', 'Ok')); }");
+    EXPECT_EQ(instance().code(), "abcd X\xC3\xA9");
 }
 
 TEST_F(UserChangedParamTest, ShadertoyCodeIsConvertedOnlyWhenTheEditorChangedIt)
@@ -142,7 +172,7 @@ TEST_F(UserChangedParamTest, PremiereGetsOnlyAMessage)
     qvh::host().applId = qv::kPremiereApplId;
     qvh::CommandResult r = edit(kOk);
     EXPECT_EQ(r.message(), "Premiere Pro is not supported yet.");
-    EXPECT_TRUE(qvh::host().scripts().empty());
+    EXPECT_TRUE(scriptsBesidesThePreference().empty());
 }
 
 TEST_F(UserChangedParamTest, TickingDebugOpensANewLogWindow)
@@ -166,7 +196,7 @@ TEST_F(UserChangedParamTest, LoadLayerSwitchesOnlyAskForARender)
         EXPECT_TRUE(rerenders(instance().userChangedParam(i))) << i;
     for (PF_ParamIndex i : {0, 2, 5, 6, 15, 103, 114})
         EXPECT_EQ(instance().userChangedParam(i).out.out_flags, 0) << i;
-    EXPECT_TRUE(qvh::host().scripts().empty());
+    EXPECT_TRUE(scriptsBesidesThePreference().empty());
 }
 
 } // namespace

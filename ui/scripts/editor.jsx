@@ -52,8 +52,118 @@ if (typeof JSON !== "object") {
             }
             return quote(value);
         }
+        // Strict JSON only: catalog files come from anywhere, and nothing in
+        // one may run as script.
+        var unescapes = {"\"": "\"", "\\": "\\", "/": "/", b: "\b", f: "\f", n: "\n", r: "\r", t: "\t"};
+        function parse(source) {
+            var text = String(source), at = 0;
+            function fail(what) { throw new SyntaxError("JSON.parse: " + what + " at position " + at); }
+            function white() {
+                while (at < text.length && " \t\n\r".indexOf(text.charAt(at)) >= 0)
+                    at++;
+            }
+            function word(w, result) {
+                if (text.substr(at, w.length) !== w)
+                    fail("unexpected text");
+                at += w.length;
+                return result;
+            }
+            function string() {
+                var out = "";
+                for (at++; ;) {
+                    if (at >= text.length)
+                        fail("unterminated string");
+                    var c = text.charAt(at++);
+                    if (c === "\"")
+                        return out;
+                    if (c < " ")
+                        fail("control character in a string");
+                    if (c !== "\\") {
+                        out += c;
+                        continue;
+                    }
+                    var e = text.charAt(at++);
+                    if (e === "u") {
+                        var hex = text.substr(at, 4);
+                        if (!/^[0-9a-fA-F]{4}$/.test(hex))
+                            fail("bad \\u escape");
+                        out += String.fromCharCode(parseInt(hex, 16));
+                        at += 4;
+                    } else if (unescapes.hasOwnProperty(e)) {
+                        out += unescapes[e];
+                    } else {
+                        fail("bad escape");
+                    }
+                }
+            }
+            function number() {
+                var m = /^-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+\-]?[0-9]+)?/.exec(text.substr(at, 400));
+                if (!m)
+                    fail("bad number");
+                at += m[0].length;
+                return Number(m[0]);
+            }
+            function list(close, depth, item) {
+                at++;
+                white();
+                if (text.charAt(at) === close) {
+                    at++;
+                    return;
+                }
+                for (;;) {
+                    item(depth + 1);
+                    white();
+                    var c = text.charAt(at++);
+                    if (c === close)
+                        return;
+                    if (c !== ",")
+                        fail("expected , or " + close);
+                    white();
+                }
+            }
+            function value(depth) {
+                if (depth > 512)
+                    fail("nesting too deep");
+                white();
+                var c = text.charAt(at), out;
+                if (c === "{") {
+                    out = {};
+                    list("}", depth, function (d) {
+                        if (text.charAt(at) !== "\"")
+                            fail("expected a key");
+                        var key = string();
+                        white();
+                        if (text.charAt(at++) !== ":")
+                            fail("expected :");
+                        out[key] = value(d);
+                    });
+                    return out;
+                }
+                if (c === "[") {
+                    out = [];
+                    list("]", depth, function (d) { out.push(value(d)); });
+                    return out;
+                }
+                if (c === "\"")
+                    return string();
+                if (c === "-" || (c >= "0" && c <= "9"))
+                    return number();
+                if (c === "t")
+                    return word("true", true);
+                if (c === "f")
+                    return word("false", false);
+                if (c === "n")
+                    return word("null", null);
+                fail(c ? "unexpected character" : "unexpected end");
+            }
+            var result = value(0);
+            white();
+            if (at < text.length)
+                fail("unexpected text after the value");
+            return result;
+        }
         return {
-            parse: function (text) { return eval("(" + text + ")"); },
+            parse: parse,
             stringify: stringify
         };
     })();

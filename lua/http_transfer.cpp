@@ -1,0 +1,123 @@
+// cpp-httplib's client times out per socket operation, so a server that
+// trickles bytes never ends a request by itself. The request therefore runs
+// on a worker thread while the calling thread watches the clock and the
+// host's abort; to give up it calls Client::stop, which shuts the socket
+// down under the worker, and then waits for the worker to return.
+#include "lua/http_transfer.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace qv {
+namespace {
+
+constexpr auto kWatchInterval = std::chrono::milliseconds(10);
+
+const char *const kMethods[] = {"GET", "POST", "PUT", "DELETE", "OPTIONS"};
+
+struct Transfer {
+    explicit Transfer(const HttpCall &c) : call(c), client(c.host, int(c.port)) {}
+
+    HttpCall call;
+    httplib::Client client;
+    std::size_t maxBody = kMaxResponseBody;
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    HttpReply reply;
+};
+
+httplib::Request makeRequest(Transfer &t, std::string &received, bool &tooLarge)
+{
+    const HttpCall &c = t.call;
+    httplib::Request req;
+    req.method = kMethods[c.method];
+    req.path = c.path;
+    bool hasBody = c.method >= 1 && c.method <= 3;
+    if (hasBody) {
+        req.body = c.body;
+        if (!c.contentType.empty())
+            req.headers.emplace("Content-Type", c.contentType);
+    }
+    req.content_receiver = [&t, &received, &tooLarge](const char *data, std::size_t n, uint64_t, uint64_t) {
+        if (n > t.maxBody - received.size()) {
+            tooLarge = true;
+            return false;
+        }
+        received.append(data, n);
+        return !t.cancelled.load();
+    };
+    req.progress = [&t](uint64_t, uint64_t) { return !t.cancelled.load(); };
+    return req;
+}
+
+void runRequest(Transfer &t)
+{
+    HttpReply reply;
+    try {
+        std::string received;
+        bool tooLarge = false;
+        httplib::Request req = makeRequest(t, received, tooLarge);
+        httplib::Response res;
+        httplib::Error error = httplib::Error::Success;
+        if (t.client.send(req, res, error) && !tooLarge && !t.cancelled) {
+            reply.status = res.status;
+            reply.body = std::move(received);
+        }
+    } catch (const std::exception &) {
+        reply = HttpReply();  /* a client fault is a failed request */
+    }
+    std::lock_guard<std::mutex> lock(t.mutex);
+    t.reply = std::move(reply);
+    t.done = true;
+    t.ended.notify_one();
+}
+
+void configure(httplib::Client &client, long long timeout)
+{
+    time_t seconds = time_t(timeout);
+    client.set_connection_timeout(std::min<time_t>(seconds, kMaxConnectSeconds));
+    client.set_read_timeout(seconds);
+    client.set_write_timeout(seconds);
+}
+
+} // namespace
+
+HttpReply performHttpCall(const HttpCall &call, const std::function<bool()> &stopWanted, std::size_t maxBody)
+{
+    if (call.method < 0 || call.method > 4 || call.port < 0 || call.port > 65535)
+        return HttpReply();  /* no request at all */
+    long long timeout = call.timeout < 0 ? 0 : call.timeout;  /* negative would wait forever */
+    auto transfer = std::make_unique<Transfer>(call);
+    Transfer &t = *transfer;
+    t.maxBody = maxBody;
+    configure(t.client, timeout);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout);
+    std::thread worker;
+    try {
+        worker = std::thread([&t] { runRequest(t); });
+    } catch (const std::system_error &) {
+        return HttpReply();  /* no thread: no request */
+    }
+    std::unique_lock<std::mutex> lock(t.mutex);
+    while (!t.ended.wait_for(lock, kWatchInterval, [&t] { return t.done; })) {
+        lock.unlock();
+        if (!t.cancelled && (std::chrono::steady_clock::now() >= deadline || stopWanted()))
+            t.cancelled = true;
+        if (t.cancelled)
+            t.client.stop();  /* again each time: a stop before the socket exists finds nothing to shut */
+        lock.lock();
+    }
+    lock.unlock();
+    worker.join();
+    return t.cancelled ? HttpReply() : std::move(t.reply);
+}
+
+} // namespace qv

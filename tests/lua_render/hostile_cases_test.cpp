@@ -1,0 +1,216 @@
+// Projects made to harm, rendered with qvhost as a user would open them: one
+// row per hostile script or server. Each must end in its expected message or
+// in the host's cancel, within its bound, with qvhost alive to report it (exit
+// status 0 for a script error, 1 for a cancelled frame: never the script's
+// exit code or a crash), and with no file outside the test's folder created
+// or changed. The same scripts that need files or the network work once the
+// host's preference allows them.
+#include "common/hostile_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string fileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A server of one behaviour: "ok" answers "fine"; "trickle" sends a byte
+// every 0.3 s; "headers" sends headers without end; "body" a body without
+// end; "gzip" a gzip of 100 MB of zeros; anything else never answers.
+HostileServer::Behaviour answer(const std::string &what)
+{
+    static const std::string gzip = fileBytes(QV_TEST_DATA_DIR "/zeros-100mb.gz");
+    return [what](HostileServer::Connection &c) {
+        c.readRequestHead();
+        if (what == "ok") {
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\nfine");
+        } else if (what == "trickle") {
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+            while (c.pause(300ms) && c.send("x")) {
+            }
+        } else if (what == "headers") {
+            c.send("HTTP/1.1 200 OK\r\n");
+            std::string block;
+            for (int i = 0; i < 1000; ++i)
+                block += "X-Filler: " + std::string(1000, 'h') + "\r\n";
+            while (c.send(block) && c.pause(10ms)) {
+            }
+        } else if (what == "body") {
+            c.send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+            const std::string block(1 << 20, 'b');
+            while (c.send(block)) {
+            }
+        } else if (what == "gzip") {
+            c.send("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " + std::to_string(gzip.size()) +
+                   "\r\n\r\n" + gzip);
+        } else {  /* silent */
+            while (c.pause(50ms)) {
+            }
+        }
+    };
+}
+
+class HostileCasesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/qv-hostile-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        outside_ = dir_ + ".outside";  /* a folder that is not the test's: nothing may change there */
+        mkdir(outside_.c_str(), 0755);
+        std::ofstream(outside_ + "/victim.txt") << "untouched";
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(fileBytes(outside_ + "/victim.txt"), "untouched");
+        EXPECT_EQ(listing(outside_), "victim.txt\n");
+        std::system(("rm -rf '" + dir_ + "' '" + outside_ + "'").c_str());
+    }
+
+    static std::string listing(const std::string &folder)
+    {
+        FILE *pipe = popen(("ls -A '" + folder + "'").c_str(), "r");
+        std::string out;
+        char buffer[256];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        pclose(pipe);
+        return out;
+    }
+
+    struct Outcome {
+        int status;
+        std::string output;
+        double seconds;
+    };
+
+    // Renders `script` as Lua with the debug log on; `$OUT` in the script is
+    // the outside folder, `$PORT` the server's port.
+    Outcome render(std::string script, const std::string &args, int port = 0)
+    {
+        for (std::size_t at; (at = script.find("$OUT")) != std::string::npos;)
+            script.replace(at, 4, outside_);
+        for (std::size_t at; (at = script.find("$PORT")) != std::string::npos;)
+            script.replace(at, 5, std::to_string(port));
+        std::ofstream(dir_ + "/script.lua") << script;
+        std::string command = "timeout 120 " + std::string(QV_QVHOST_PATH) + " render --language lua --code '" +
+                              dir_ + "/script.lua' --size 16x16 --debug --out '" + dir_ + "/out.png' " + args + " 2>&1";
+        auto start = std::chrono::steady_clock::now();
+        FILE *pipe = popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        int status = WEXITSTATUS(pclose(pipe));
+        return {status, out, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    }
+
+    std::string dir_, outside_;
+};
+
+const char kCancelled[] = "Script stopped: the host cancelled the render.";
+const char kNoAccess[] = "\"Allow Scripts to Write Files and Access Network\"";
+
+struct Row {
+    const char *name;
+    const char *script;
+    const char *expected;  // in the output
+    const char *server;    // an HTTP server's behaviour for $PORT, or null
+    double bound;          // seconds
+};
+
+TEST_F(HostileCasesTest, EveryHostileScriptEndsInItsErrorOrTheCancel)
+{
+    const Row rows[] = {
+        {"shell command", "os.execute('touch $OUT/made')", kNoAccess, nullptr, 30},
+        {"shell through qv.cmd", "qv.cmd('touch $OUT/made')", kNoAccess, nullptr, 30},
+        {"reading the password file", "return io.open('/etc/passwd'):read('a')", kNoAccess, nullptr, 30},
+        {"writing a file", "io.open('$OUT/made', 'w'):write('x')", kNoAccess, nullptr, 30},
+        {"removing a file", "os.remove('$OUT/victim.txt')", kNoAccess, nullptr, 30},
+        {"renaming a file", "os.rename('$OUT/victim.txt', '$OUT/moved')", kNoAccess, nullptr, 30},
+        {"a native library", "package.loadlib('libc.so.6', 'abort')()", kNoAccess, nullptr, 30},
+        {"ending the host", "os.exit(7)", "os.exit is not available", nullptr, 30},
+        {"changing the host's locale", "os.setlocale('C')", "os.setlocale can only query", nullptr, 30},
+        {"an endless finalizer", "setmetatable({}, {__gc = function() while true do end end}) collectgarbage()",
+         "Finalizers (__gc) are not available", nullptr, 30},
+        {"removing the hook inside a coroutine",
+         "coroutine.wrap(function() debug.sethook() while true do end end)()", "debug.sethook is not available",
+         nullptr, 30},
+        {"a coroutine from the original create",
+         "local make = debug.getupvalue(coroutine.create, 1) or coroutine.create "
+         "coroutine.resume(make(function() while true do end end))",
+         kCancelled, nullptr, 30},
+        {"a backtracking pattern", "return string.find(string.rep('a', 3000), '.-.-.-.-.-.-b')",
+         "Pattern too complex", nullptr, 30},
+        {"a crafted binary chunk", "return select(2, load(string.dump(function() end)))",
+         "attempt to load a binary chunk", nullptr, 30},
+        {"a string past the memory cap", "local s = string.rep('x', (1 << 30) + 1)", "not enough memory", nullptr, 30},
+        {"a table as the error", "error({1, 2, 3})", "(error object is a table value)", nullptr, 30},
+        {"nil as the error", "error(nil)", "(error object is a nil value)", nullptr, 30},
+        {"HTTP without the preference", "return qv.request.get(5, '127.0.0.1', $PORT, '/', '', '')", kNoAccess, "ok",
+         30},
+    };
+    for (const Row &row : rows) {
+        std::unique_ptr<HostileServer> server;
+        if (row.server)
+            server.reset(new HostileServer(answer(row.server)));
+        Outcome o = render(row.script, "--abort-after 2", server ? server->port() : 0);
+        EXPECT_NE(o.output.find(row.expected), std::string::npos) << row.name << ":\n" << o.output;
+        EXPECT_TRUE(o.status == 0 || o.status == 1) << row.name << ": exit status " << o.status << "\n" << o.output;
+        EXPECT_LT(o.seconds, row.bound) << row.name;
+    }
+}
+
+TEST_F(HostileCasesTest, HostileServersEndInMinusOneOrTheCancel)
+{
+    const Row rows[] = {
+        {"a byte every 0.3 s", "return (qv.request.get(1, '127.0.0.1', $PORT, '/', '', ''))", "-1", "trickle", 30},
+        {"endless headers", "return (qv.request.get(1, '127.0.0.1', $PORT, '/', '', ''))", "-1", "headers", 30},
+        {"an endless body", "return (qv.request.get(600, '127.0.0.1', $PORT, '/', '', ''))", "-1", "body", 60},
+        {"a gzip bomb", "return (qv.request.get(600, '127.0.0.1', $PORT, '/', '', ''))", "-1", "gzip", 60},
+        {"a silent server, a huge timeout", "return (qv.request.get(100000, '127.0.0.1', $PORT, '/', '', ''))",
+         kCancelled, "silent", 30},
+    };
+    for (const Row &row : rows) {
+        HostileServer server(answer(row.server));
+        Outcome o = render(row.script, "--abort-after 2 --allow-script-access", server.port());
+        EXPECT_NE(o.output.find(std::string("(1 entries, newest first):\n") + row.expected), std::string::npos)
+            << row.name << ":\n" << o.output;
+        EXPECT_TRUE(o.status == 0 || o.status == 1) << row.name << ": exit status " << o.status;
+        EXPECT_LT(o.seconds, row.bound) << row.name;
+    }
+}
+
+TEST_F(HostileCasesTest, WithThePreferenceTheScriptsThatNeedItWork)
+{
+    HostileServer server(answer("ok"));
+    std::string script =
+        "local h = io.open('" + dir_ + "/made.txt', 'w') h:write('made') h:close() "
+        "local ran = os.execute('true') "
+        "local status, body = qv.request.get(5, '127.0.0.1', $PORT, '/', '', '') "
+        "return io.open('" + dir_ + "/made.txt'):read('a') .. ' ' .. tostring(ran) .. ' ' .. status .. ' ' .. body";
+    Outcome o = render(script, "--allow-script-access", server.port());
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_NE(o.output.find("made true 200 fine"), std::string::npos) << o.output;
+    o = render(script, "", server.port());
+    EXPECT_NE(o.output.find(kNoAccess), std::string::npos) << o.output;
+}
+
+} // namespace
