@@ -63,13 +63,31 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->effectRef = in_data->effect_ref;
 }
 
+// The code without a UTF-8 byte-order mark, which editors may put in front.
+const char *withoutByteOrderMark(const char *code)
+{
+    return code && std::strncmp(code, "\xEF\xBB\xBF", 3) == 0 ? code + 3 : code;
+}
+
+// Shadertoy code as the engine runs it, with a #line where the user's own
+// text starts inside the wrapping, so compile messages count its lines.
+std::string wrapShadertoy(const std::string &code)
+{
+    std::string source = code;
+    wrapShadertoyCode(source);
+    std::size_t at = source.find(code);
+    if (!code.empty() && at != std::string::npos)
+        source.insert(at, "\n#line 1\n");
+    return source;
+}
+
 // One pass of the thread's driver engine; every queued message, oldest first,
 // joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
-    std::string source = request.code;
+    std::string source = withoutByteOrderMark(request.code);
     if (static_cast<uint32_t>(request.language) == kShadertoy)
-        wrapShadertoyCode(source);
+        source = wrapShadertoy(source);
     GLSLCore &engine = driverEngine();
     engine.render(source, pc, true);
     if (!engine.hasError())
@@ -107,7 +125,7 @@ PF_Err OnSmartRender(const CommandArgs &a)
     case kGlsl:
     case kShadertoy: message = runGlsl(*request, pc); break;
     case kLua:
-        err = runtime->run(request->code);
+        err = runtime->run(withoutByteOrderMark(request->code));
         message = runtime->takeMessage();
         break;
     default: break;  /* no language: the cleared frame stays */

@@ -127,10 +127,11 @@ PF_Err LuaRuntime::run(const char *code)
 {
     std::lock_guard<std::recursive_mutex> lock(luaLock());
     setGlobals(state_, context_->pcData);
-    std::string chunk = std::string(packagePathChunk) + (code ? code : "");
+    loadAndCall(state_, packagePathChunk);
+    lua_settop(state_, 0);  /* a chunk of its own, so the script's lines keep their numbers */
     {
         AbortWatch watch(state_, context_->pcData);
-        loadAndCall(state_, chunk.c_str());
+        loadAndCall(state_, code ? code : "");
     }
     if (std::exception_ptr fault = context_->hostFault) {
         context_->hostFault = nullptr;
