@@ -295,6 +295,8 @@ std::vector<BatchFrame> frames(const RenderOptions &o)
     }
     if (list.size() > 1 && o.out != "-" && !isFramePattern(o.out))
         throw UsageError("--frames needs an output name holding #### or %04d for the frame number");
+    if (o.out == "-" && ::isatty(1))
+        throw UsageError("--out -: standard output is a terminal; pipe it into an encoder or a file");
     if (o.out != "-") {
         try {
             checkOutputName(o.out);

@@ -17,12 +17,13 @@ Placeholder printfAt(const std::string &name, std::size_t at)
 {
     Placeholder p;
     std::size_t i = at + 1;
-    if (i < name.size() && name[i] == '0')
+    bool zeros = i < name.size() && name[i] == '0';
+    if (zeros)
         ++i;
     std::size_t digits = i;
     while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i])) && i - digits < 2)
         ++i;
-    if (i < name.size() && name[i] == 'd') {
+    if (i < name.size() && name[i] == 'd' && (zeros || digits == i)) {  /* no space padding in names */
         p.start = at;
         p.length = i + 1 - at;
         p.width = digits < i ? std::stoi(name.substr(digits, i - digits)) : 0;

@@ -24,9 +24,9 @@ namespace {
 struct Case {
     std::string command;            // after "qvhost "
     int status;
-    std::string stderrHas;          // "" for any
-    std::vector<std::string> files; // must exist afterwards
-    std::vector<std::string> absentFiles;
+    std::string stderrHas;               // "" for any
+    std::vector<std::string> files = {}; // must exist afterwards
+    std::vector<std::string> absentFiles = {};
     std::string stdoutHas = "";
     long long stdoutBytes = -1;     // -1: not checked
     std::string stderrLacks = "";   // must not appear ("" not checked)
@@ -115,11 +115,13 @@ protected:
         std::string err = read(path("stderr")), out = read(path("stdout"));
         EXPECT_EQ(status, c.status) << err;
         EXPECT_NE(err.find(c.stderrHas), std::string::npos) << err;
-        if (!c.stderrLacks.empty())
+        if (!c.stderrLacks.empty()) {
             EXPECT_EQ(err.find(c.stderrLacks), std::string::npos) << err;
+        }
         EXPECT_NE(out.find(c.stdoutHas), std::string::npos) << out;
-        if (c.stdoutBytes >= 0)
+        if (c.stdoutBytes >= 0) {
             EXPECT_EQ(static_cast<long long>(out.size()), c.stdoutBytes);
+        }
         for (const std::string &f : c.files)
             EXPECT_TRUE(exists(expand(f))) << f;
         for (const std::string &f : c.absentFiles)
@@ -279,6 +281,21 @@ TEST_F(CliCases, StandardOutputFramesComeInOrder)
     ASSERT_EQ(out.size(), 32u);
     for (int f = 0; f < 4; ++f)
         EXPECT_EQ(static_cast<unsigned char>(out[f * 8]), f == 0 ? 0 : 255) << f;  /* time*4 = f: clamps from 1 */
+}
+
+// On a terminal a frame range shows its progress with the elapsed time and
+// an estimate, and the line is ended before the summary. `script` (bsdutils,
+// essential in Debian) gives the render a terminal.
+TEST_F(CliCases, ProgressLineOnATerminalEndsWithANewline)
+{
+    std::string render = std::string(QV_QVHOST_PATH) + " render --size 4x4 --frames 0-2 --out " + path("p-####.png");
+    std::string line = "script -qec \"" + render + "\" /dev/null >" + path("tty");
+    ASSERT_EQ(std::system(line.c_str()), 0) << read(path("tty"));
+    std::string tty = read(path("tty"));
+    EXPECT_NE(tty.find("\rrendered 3/3 frames (100%), 0:00 elapsed, about 0:00 left"), std::string::npos) << tty;
+    std::size_t summary = tty.find("wrote 3 frames");
+    ASSERT_NE(summary, std::string::npos) << tty;
+    EXPECT_EQ(tty.substr(summary - 2, 2), "\r\n");  /* the progress line was ended (the terminal adds \r) */
 }
 
 // Memory that runs out gives a message and status 1, never an abort.
