@@ -50,7 +50,12 @@ private:
         for (std::size_t i; !stopping() && (i = next_++) < frames_.size();) {
             FrameOutcome outcome = renderOne(frames_[i]);
             std::lock_guard<std::mutex> lock(reportMutex_);
-            finish(i, outcome);
+            try {
+                finish(i, outcome);
+            } catch (const std::exception &e) {  /* frames held for standard output could not go out */
+                say("qvhost render: frame %ld: %s\n", frames_[i].number, e.what());
+                report_.renderFailed = failed_ = true;
+            }
         }
     }
 

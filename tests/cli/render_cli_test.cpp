@@ -170,6 +170,28 @@ TEST_F(RenderCli, OptionsApplyOverALoadedProject)
     EXPECT_EQ(qvh::readImage(path("b.png")).pixel(0, 0)[0], 1.0f);
 }
 
+// What the frame holds is what the file holds: straight colour under a
+// partial alpha, and at 32 bits values above 1 and below 0.
+TEST_F(RenderCli, ColourAndAlphaReachTheFileUnchanged)
+{
+    write("v.glsl", "void main(){ outColor = vec4(1.5, -0.25, 0.5, 0.25); }");
+    const struct { const char *depth, *out; float r, g, b, tolerance; } rows[] = {
+        {"32", "v.exr", 1.5f, -0.25f, 0.5f, 0.0f},
+        {"32", "v.tif", 1.5f, -0.25f, 0.5f, 0.0f},
+        {"16", "v.png", 1.0f, 0.0f, 0.5f, 1.0f / 32768},
+        {"8", "v.tif", 1.0f, 0.0f, 0.5f, 1.0f / 255},
+    };
+    for (auto row : rows) {
+        ToolRun r = qvhost("--code " + path("v.glsl") + " --size 4x4 --depth " + row.depth + " --out " + path(row.out));
+        ASSERT_EQ(r.status, 0) << r.output;
+        const float *p = qvh::readImage(path(row.out)).pixel(1, 1);
+        EXPECT_NEAR(p[0], row.r, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[1], row.g, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[2], row.b, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[3], 0.25f, row.tolerance) << row.out << " " << row.depth;
+    }
+}
+
 TEST_F(RenderCli, UnwritableOutputFailsWithStatusOne)
 {
     write("file", "");
