@@ -1,10 +1,13 @@
 #include "testhost/render_batch.h"
 
+#include "testhost/frame_writer.h"
 #include "testhost/interrupt.h"
 #include "testhost/plugin_messages.h"
 #include "testhost/render_progress.h"
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <cstdio>
 #include <mutex>
 #include <new>
@@ -38,25 +41,40 @@ public:
         work();
         for (std::thread &t : pool)
             t.join();
+        writer_.finish();
         report_.interrupted = interrupted();
         return report_;
     }
 
 private:
+    using Job = std::function<void()>;
+
     bool stopping() const { return interrupted() || (settings_.failFast && failed_); }
 
+    // Renders frames until none is left; each frame's file is written on the
+    // writer's thread while the next frame renders.
     void work()
     {
         for (std::size_t i; !stopping() && (i = next_++) < frames_.size();) {
             FrameOutcome outcome = renderOne(frames_[i]);
-            std::lock_guard<std::mutex> lock(reportMutex_);
-            try {
-                finish(i, outcome);
-            } catch (const std::exception &e) {  /* frames held for standard output could not go out */
-                say("qvhost render: frame %ld: %s\n", frames_[i].number, e.what());
-                report_.renderFailed = failed_ = true;
+            Job job;
+            {
+                std::lock_guard<std::mutex> lock(reportMutex_);
+                job = finishOrReport(i, outcome);
             }
+            writer_.push(std::move(job));
         }
+    }
+
+    Job finishOrReport(std::size_t i, FrameOutcome &outcome)
+    {
+        try {
+            return finish(i, outcome);
+        } catch (const std::bad_alloc &) {
+            say("qvhost render: frame %ld: out of memory%s\n", frames_[i].number, "");
+        }
+        report_.renderFailed = failed_ = true;
+        return [this, i] { skip(i); };
     }
 
     FrameOutcome renderOne(const BatchFrame &frame)
@@ -84,20 +102,23 @@ private:
         std::fprintf(stderr, format, number, text.c_str());
     }
 
-    void finish(std::size_t i, FrameOutcome &o)
+    // Reports the frame; the job that writes its file (or lets the frames
+    // after it go out when it has none).
+    Job finish(std::size_t i, FrameOutcome &o)
     {
         long number = frames_[i].number;
-        if (interrupted()) {
-            output_.skip(i);  /* the frame was asked to stop: nothing of it is kept */
-            return;
-        }
+        if (interrupted())
+            return [this, i] { skip(i); };  /* the frame was asked to stop: nothing of it is kept */
         bool ok = check(number, o);
-        if (o.result.output && o.inputError.empty() && !o.outOfMemory)
-            writeFrame(i, number, *o.result.output);
-        else
-            output_.skip(i);
         failed_ = failed_ || !ok;
         progress_.frameDone();
+        if (!o.result.output || !o.inputError.empty() || o.outOfMemory)
+            return [this, i] { skip(i); };
+        const World &world = *o.result.output;
+        auto image = std::make_shared<Image>(world.toImage());
+        std::string size = std::to_string(world.width()) + "x" + std::to_string(world.height()) + ", " +
+                           std::to_string(world.depth()) + " bits";
+        return [this, i, number, image, size] { writeFrame(i, number, *image, size); };
     }
 
     // Reports what went wrong in the frame; false when anything did.
@@ -131,19 +152,34 @@ private:
         return ok;
     }
 
-    void writeFrame(std::size_t i, long number, const World &world)
+    // On the writer's thread, the only one that touches output_.
+    void writeFrame(std::size_t i, long number, const Image &image, const std::string &size)
     {
+        std::string problem;
         try {
-            std::string name = output_.write(i, number, world.toImage());
+            std::string name = output_.write(i, number, image);
+            std::lock_guard<std::mutex> lock(reportMutex_);
             ++report_.written;
             if (!settings_.quiet)
-                std::fprintf(output_.toStdout() ? stderr : stdout, "wrote %s (%dx%d, %d bits)\n", name.c_str(),
-                             world.width(), world.height(), world.depth());
+                std::fprintf(output_.toStdout() ? stderr : stdout, "wrote %s (%s)\n", name.c_str(), size.c_str());
+            return;
         } catch (const std::bad_alloc &) {
-            say("qvhost render: frame %ld: out of memory writing the frame%s\n", number, "");
-            report_.renderFailed = failed_ = true;
+            problem = "out of memory writing the frame";
         } catch (const std::runtime_error &e) {
-            say("qvhost render: frame %ld: %s\n", number, e.what());
+            problem = e.what();
+        }
+        std::lock_guard<std::mutex> lock(reportMutex_);
+        say("qvhost render: frame %ld: %s\n", number, problem);
+        report_.renderFailed = failed_ = true;
+    }
+
+    void skip(std::size_t i)
+    {
+        try {
+            output_.skip(i);
+        } catch (const std::exception &e) {  /* frames held for standard output could not go out */
+            std::lock_guard<std::mutex> lock(reportMutex_);
+            say("qvhost render: frame %ld: %s\n", frames_[i].number, e.what());
             report_.renderFailed = failed_ = true;
         }
     }
@@ -160,6 +196,7 @@ private:
     std::mutex reportMutex_;
     BatchReport report_;
     bool hinted_ = false;
+    FrameWriter writer_{2};  // last: its thread uses the members above
 };
 
 } // namespace
