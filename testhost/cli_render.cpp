@@ -6,22 +6,21 @@
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/composition.h"
-#include "testhost/host.h"
 #include "testhost/frame_output.h"
 #include "testhost/frame_pattern.h"
+#include "testhost/host.h"
 #include "testhost/image_io.h"
+#include "testhost/instance.h"
 #include "testhost/interrupt.h"
 #include "testhost/plugin_messages.h"
-#include "testhost/render_batch.h"
-#include "testhost/instance.h"
 #include "testhost/project_file.h"
+#include "testhost/render_batch.h"
 #include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
