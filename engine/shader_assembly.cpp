@@ -6,6 +6,8 @@
 
 #include <glad/gl.h>
 
+#include <algorithm>
+
 namespace qv {
 
 namespace {
@@ -13,7 +15,19 @@ namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr int kPlatformCode = 0;  // the platform define's value in this build
-constexpr int kInfoLogSize = 1024;
+
+// The whole info log of a shader or program, however long.
+template <typename GetIv, typename GetLog>
+std::string infoLog(unsigned object, GetIv getIv, GetLog getLog)
+{
+    GLint length = 0;
+    getIv(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    GLsizei written = 0;
+    getLog(object, static_cast<GLsizei>(log.size()), &written, &log[0]);
+    log.resize(static_cast<std::size_t>(std::max(written, 0)));
+    return log;
+}
 
 // Compiles one shader stage into `shader`; false with the driver's log on failure.
 bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::string &log)
@@ -24,11 +38,8 @@ bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char buffer[kInfoLogSize] = {};
-        glGetShaderInfoLog(shader, kInfoLogSize, nullptr, buffer);
-        log = buffer;
-    }
+    if (!ok)
+        log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
     return ok == GL_TRUE;
 }
 
@@ -40,6 +51,7 @@ std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
     std::string source = "#version " + std::to_string(version) + " core\n";
     source += "#define platform " + std::to_string(kPlatformCode) + "\n";
     source.append(kFragmentPreludeText, kFragmentPreludeText_size);
+    source += "#line 1\n";  /* compile messages count the user's lines */
     source += code;
     return source;
 }
@@ -60,11 +72,8 @@ int GLSLCore::compileProgram()
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char buffer[kInfoLogSize] = {};
-        glGetProgramInfoLog(program, kInfoLogSize, nullptr, buffer);
-        queueError("ERROR::SHADER::PROGRAM::LINKING_FAILED\n" + std::string(buffer));
-    }
+    if (!ok)
+        queueError("ERROR::SHADER::PROGRAM::LINKING_FAILED\n" + infoLog(program, glGetProgramiv, glGetProgramInfoLog));
     glDeleteShader(vertex);
     glDeleteShader(fragment);
     glUseProgram(program);

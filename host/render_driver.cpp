@@ -65,16 +65,33 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->scriptAccess = global ? global->scriptAccessAllowed.load() : 0;
 }
 
+// The code without a UTF-8 byte-order mark, which editors may put in front.
+const char *withoutByteOrderMark(const char *code)
+{
+    return code && std::strncmp(code, "\xEF\xBB\xBF", 3) == 0 ? code + 3 : code;
+}
+
+// The wrapped source with a #line where the user's own text starts inside
+// the wrapping, so compile messages count its lines.
+std::string withUserLineNumbers(const std::string &source, const std::string &code)
+{
+    std::string marked = source;
+    std::size_t at = marked.find(code);
+    if (!code.empty() && at != std::string::npos)
+        marked.insert(at, "\n#line 1\n");
+    return marked;
+}
+
 // One pass of the thread's driver engine (Shadertoy code: a second with the
 // full wrapping when the first does not compile); every queued message,
 // oldest first, joined with nothing between them.
 std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
 {
-    std::string code = request.code.c_str();  /* the code ends at its first NUL */
+    std::string code = withoutByteOrderMark(request.code.c_str());  /* the code ends at its first NUL */
     GLSLCore &engine = driverEngine();
     if (request.language == Language::Shadertoy)
         return renderShadertoy(code, driverWrappingMemory(), [&](const std::string &source) {
-            engine.render(source, pc, true);
+            engine.render(withUserLineNumbers(source, code), pc, true);
             std::vector<std::string> messages;
             while (engine.hasError())
                 messages.push_back(engine.popError());
@@ -113,7 +130,7 @@ PF_Err OnSmartRender(const CommandArgs &a)
     case Language::Glsl:
     case Language::Shadertoy: message = runGlsl(*request, pc); break;
     case Language::Lua:
-        err = runtime->run(request->code.c_str());
+        err = runtime->run(withoutByteOrderMark(request->code.c_str()));
         message = runtime->takeMessage();
         break;
     default: break;  /* no language: the cleared frame stays */

@@ -155,11 +155,12 @@ PF_Err LuaRuntime::run(const char *code)
     setGlobals(state_, context_->pcData);
     if (!context_->pcData.scriptAccess)
         closeFileAndNetworkAccess(state_, context_->pcData.pluginFolder ? context_->pcData.pluginFolder : "");
-    std::string chunk = std::string(packagePathChunk) + (code ? code : "");
+    loadAndCall(state_, packagePathChunk);
+    lua_settop(state_, 0);  /* a chunk of its own, so the script's lines keep their numbers */
     {
         AbortWatch watch(state_, context_->pcData);
         budget_.cap = scriptMemoryCap_;
-        runUserChunk(state_, chunk);
+        runUserChunk(state_, code ? code : "");
         budget_.cap = kNoMemoryCap;
     }
     if (std::exception_ptr fault = context_->hostFault) {

@@ -6,7 +6,7 @@ set -eu
 PACKAGES="
 g++ clang cmake ninja-build pkg-config python3 python3-glad
 liblua5.3-dev lua5.3 libglfw3-dev libcpp-httplib-dev libssl-dev
-duktape-dev libpng-dev libopenexr-dev nlohmann-json3-dev libcli11-dev
+duktape-dev libpng-dev libopenexr-dev libopenimageio-dev nlohmann-json3-dev libcli11-dev
 xvfb xauth libgl1-mesa-dri libgl-dev libx11-dev
 libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev valgrind binutils ccache
 "

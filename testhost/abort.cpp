@@ -1,6 +1,6 @@
 // The interaction callback `abort`: the host's way of asking an effect to stop
 // a render. It answers "stop" once a deadline set by the tool or a test has
-// passed (qvhost render --abort-after), and counts how often it was asked.
+// passed (qvhost render --abort-after) or once Ctrl-C was pressed, and counts how often it was asked.
 #include "testhost/host.h"
 
 #include <atomic>
@@ -20,6 +20,11 @@ void abortAfter(double seconds)
 {
     auto wait = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     deadline = (Clock::now() + wait).time_since_epoch().count();
+}
+
+void abortNow()
+{
+    deadline = 0;  /* a lock-free store: safe in a signal handler */
 }
 
 void resetAbort()

@@ -17,13 +17,19 @@ struct ProjectOptions {
     std::string plugin = defaultPluginPath();
     std::string file;
     std::string codeFile;
+    std::string language;
+};
+
+// A file the command reads is unusable: status 2, as for option mistakes.
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
 };
 
 std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot read " + path);
+        throw InputError(path + ": cannot read the code file");
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -38,6 +44,12 @@ int withSession(const ProjectOptions &o, const std::function<void(CliSession &)>
     try {
         body(*session);
         return 0;
+    } catch (const ProjectError &e) {
+        std::cerr << "qvhost: " << e.what() << "\n";
+        return 2;
+    } catch (const InputError &e) {
+        std::cerr << "qvhost: " << e.what() << "\n";
+        return 2;
     } catch (const std::exception &e) {
         std::cerr << "qvhost: " << e.what() << "\n";
         return 1;
@@ -56,10 +68,42 @@ void showValues(Instance &instance)
     }
 }
 
+// The saved project as an instance; what the file holds that does not fit
+// the plug-in is named with the file.
+std::unique_ptr<Instance> loadProject(CliSession &s, const std::string &file)
+{
+    Project project = LoadProjectFile(file);  /* its errors name the file */
+    try {
+        return Instance::fromProject(s.params(), project);
+    } catch (const ProjectError &e) {
+        throw ProjectError(file + ": " + e.what());
+    }
+}
+
+// Picks the "Language" entry as the user does; the plug-in converts the code
+// when it becomes the Shadertoy dialect.
+void chooseLanguage(Instance &instance, const std::string &language)
+{
+    const char *names[] = {"glsl", "shadertoy", "lua"};
+    for (int i = 0; i < 3; ++i) {
+        if (language != names[i])
+            continue;
+        if (instance.param(qv::kLanguageParam).u.pd.value == i + 1)
+            return;
+        instance.setPopup(qv::kLanguageParam, i + 1);
+        CommandResult r = instance.userChangedParam(qv::kLanguageParam);
+        if (r.err)
+            throw std::runtime_error("choosing the language failed with error " + std::to_string(r.err) + ": " +
+                                     r.message());
+        return;
+    }
+    throw InputError("--language: '" + language + "' is not one of glsl|shadertoy|lua");
+}
+
 int runShow(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
-        std::unique_ptr<Instance> instance = Instance::fromProject(s.params(), LoadProjectFile(o.file));
+        std::unique_ptr<Instance> instance = loadProject(s, o.file);
         std::string code = instance->code();
         std::printf("%s\nvalues other than their defaults:\n", o.file.c_str());
         showValues(*instance);
@@ -74,6 +118,8 @@ int runNew(const ProjectOptions &o)
         std::unique_ptr<Instance> instance = Instance::create(s.params());
         if (!o.codeFile.empty())
             instance->setCode(readFile(o.codeFile));
+        if (!o.language.empty())
+            chooseLanguage(*instance, o.language);
         SaveProjectFile(o.file, instance->toProject());
     });
 }
@@ -81,7 +127,7 @@ int runNew(const ProjectOptions &o)
 int runSetCode(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
-        std::unique_ptr<Instance> instance = Instance::fromProject(s.params(), LoadProjectFile(o.file));
+        std::unique_ptr<Instance> instance = loadProject(s, o.file);
         instance->setCode(readFile(o.codeFile));
         SaveProjectFile(o.file, instance->toProject());
     });
@@ -104,6 +150,7 @@ void addProjectCommand(CLI::App &app, int &status)
     project->require_subcommand(1);
     CLI::App *make = addAction(project, "new", "Save a new instance (with the code of --code)", o);
     make->add_option("--code", o->codeFile, "File holding the code to store");
+    make->add_option("--language", o->language, "glsl|shadertoy|lua, picked as the user does after the code is set");
     make->callback([o, &status] { status = runNew(*o); });
     CLI::App *show = addAction(project, "show", "Load a project and show its values and code", o);
     show->callback([o, &status] { status = runShow(*o); });

@@ -6,17 +6,21 @@
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/composition.h"
+#include "testhost/frame_output.h"
+#include "testhost/frame_pattern.h"
 #include "testhost/host.h"
 #include "testhost/image_io.h"
 #include "testhost/instance.h"
+#include "testhost/interrupt.h"
+#include "testhost/plugin_messages.h"
 #include "testhost/project_file.h"
+#include "testhost/render_batch.h"
 #include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -39,7 +43,7 @@ struct RenderOptions {
     int depth = 8;
     double fps = 24.0;
     int threads = 1;
-    bool debug = false;
+    bool debug = false, failFast = false, exrHalf = false;
     double abortAfter = -1;  // seconds; negative: the host never asks to stop
     bool allowScriptAccess = false;  // the host's preference for scripts' files and network
 };
@@ -198,7 +202,53 @@ void chooseLanguage(Instance &instance, const RenderOptions &o)
     userChanged(instance, qv::kLanguageParam, "choosing the language");
 }
 
-void setComposition(Composition &comp, Instance &instance, const RenderOptions &o)
+// A layer's source: a file, a frame pattern read anew for every frame, or
+// (for layers) the input layer itself.
+struct LayerSource {
+    int index;  // -1: the input layer
+    std::string name;
+    bool isInput() const { return name == "input" && index >= 0; }
+    bool perFrame() const { return !isInput() && isFramePattern(name); }
+};
+
+// Input-file problems are the caller's: status 2. Out of memory while
+// reading a declared-size-checked image counts as such too.
+Image readInput(const std::string &path)
+{
+    try {
+        return readImage(path);
+    } catch (const std::bad_alloc &) {
+        throw UsageError(path + ": out of memory reading the image");
+    } catch (const std::runtime_error &e) {
+        throw UsageError(e.what());
+    }
+}
+
+std::vector<LayerSource> layerSources(const RenderOptions &o)
+{
+    std::vector<LayerSource> sources;
+    if (!o.input.empty())
+        sources.push_back({-1, o.input});
+    for (const std::string &l : o.layers) {
+        auto m = member(l, "--layer");
+        sources.push_back({m.first, m.second});
+    }
+    return sources;
+}
+
+// Sets the composition's layers for frame `number`: every pattern's file of
+// that frame, then the layers that are the input layer itself.
+void loadLayers(Composition &comp, const std::vector<LayerSource> &sources, long number, bool everything)
+{
+    for (const LayerSource &s : sources)
+        if (!s.isInput() && (everything || s.perFrame()))
+            comp.setLayer(s.index, readInput(frameFileName(s.name, number)));
+    for (const LayerSource &s : sources)
+        if (s.isInput())
+            comp.layers[s.index] = comp.sharedInput();
+}
+
+void setComposition(Composition &comp, Instance &instance, const RenderOptions &o, long firstFrame)
 {
     if (o.depth != 8 && o.depth != 16 && o.depth != 32)
         throw UsageError("--depth must be 8, 16 or 32");
@@ -212,79 +262,57 @@ void setComposition(Composition &comp, Instance &instance, const RenderOptions &
         w = integer(o.size.substr(0, x), "--size " + o.size);
         h = integer(o.size.substr(x + 1), "--size " + o.size);
     }
-    if (x == std::string::npos || w < 1 || h < 1 || w > 30000 || h > 30000)
-        throw UsageError("--size " + o.size + ": expected WxH, each 1 to 30000");
+    if (x == std::string::npos || w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide ||
+        w * h > kMaxImagePixels)
+        throw UsageError("--size " + o.size + ": expected WxH, each 1 to " + std::to_string(kMaxImageSide) + ", " +
+                         std::to_string(kMaxImagePixels / 1000000) + " million pixels at most");
     comp.width = w, comp.height = h;
-    try {
-        if (!o.input.empty())
-            comp.setLayer(-1, readImage(o.input));
-        for (const std::string &l : o.layers) {
-            auto m = member(l, "--layer");
-            comp.setLayer(m.first, readImage(m.second));
-            instance.setCheckbox(qv::kFirstLoadLayerParam + m.first, true);
-        }
-    } catch (const UsageError &) {
-        throw;
-    } catch (const std::runtime_error &e) {
-        throw UsageError(e.what());
-    }
+    std::vector<LayerSource> sources = layerSources(o);
+    for (const LayerSource &s : sources)
+        if (s.index >= 0)
+            instance.setCheckbox(qv::kFirstLoadLayerParam + s.index, true);
+    loadLayers(comp, sources, firstFrame, true);  /* every file checked before the first frame */
+    comp.sharedInput();  /* the test pattern made once, shared by every frame */
 }
 
-struct Frames {
-    long first = 0, last = 0;
-    bool range = false;
-    double seconds = 0;  // a single frame's time
-};
-
-Frames frames(const RenderOptions &o)
+std::vector<BatchFrame> frames(const RenderOptions &o)
 {
-    Frames f;
     if (!o.time.empty() && !o.frames.empty())
         throw UsageError("--time and --frames exclude each other");
-    if (!o.time.empty())
-        f.seconds = number(o.time, "--time");
+    std::vector<BatchFrame> list;
     if (!o.frames.empty()) {
-        std::size_t dash = o.frames.find('-', 1);
-        if (dash == std::string::npos)
-            throw UsageError("--frames " + o.frames + ": expected A-B");
-        f.first = integer(o.frames.substr(0, dash), "--frames " + o.frames);
-        f.last = integer(o.frames.substr(dash + 1), "--frames " + o.frames);
-        if (f.last < f.first)
-            throw UsageError("--frames " + o.frames + ": the last frame comes before the first");
-        f.range = true;
+        std::vector<long> numbers;
+        try {
+            numbers = parseFrameList(o.frames);
+        } catch (const std::invalid_argument &e) {
+            throw UsageError(e.what());
+        }
+        for (long n : numbers)
+            list.push_back({n, frameTime(n, o.fps)});
+    } else {
+        double seconds = o.time.empty() ? 0.0 : number(o.time, "--time");
+        list.push_back({std::lround(seconds * o.fps), secondsTime(seconds, o.fps)});
     }
-    bool numbered = o.out.find('#') != std::string::npos;
-    if (f.range && !numbered)
-        throw UsageError("--frames needs an output name holding #### for the frame number");
-    try {
-        formatForPath(o.out);
-    } catch (const std::runtime_error &e) {
-        throw UsageError(std::string("--out ") + e.what());
+    if (list.size() > 1 && o.out != "-" && !isFramePattern(o.out))
+        throw UsageError("--frames needs an output name holding #### or %04d for the frame number");
+    if (o.out == "-" && ::isatty(1))
+        throw UsageError("--out -: standard output is a terminal; pipe it into an encoder or a file");
+    if (o.out != "-") {
+        try {
+            checkOutputName(o.out);
+        } catch (const std::runtime_error &e) {
+            throw UsageError(std::string("--out ") + e.what());
+        }
     }
     if (o.threads < 1 || o.threads > 64)
         throw UsageError("--threads must be 1 to 64");
-    return f;
-}
-
-// The output name with its run of '#' replaced by the frame number, padded
-// with zeros to the run's length.
-std::string frameName(const std::string &pattern, long frame)
-{
-    std::size_t start = pattern.find('#');
-    if (start == std::string::npos)
-        return pattern;
-    std::size_t end = pattern.find_first_not_of('#', start);
-    std::size_t width = (end == std::string::npos ? pattern.size() : end) - start;
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%0*ld", static_cast<int>(width), frame);
-    return pattern.substr(0, start) + digits + (end == std::string::npos ? "" : pattern.substr(end));
+    return list;
 }
 
 // Ticks "Debug" as the user does: PF_Cmd_USER_CHANGED_PARAM, and the plug-in
 // opens its log window in the host's script engine.
 void tickDebug(Instance &instance)
 {
-    installScriptEngine();
     instance.setCheckbox(qv::kDebugParam, true);
     userChanged(instance, qv::kDebugParam, "ticking Debug");
 }
@@ -298,60 +326,38 @@ void printDebugLog()
         std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-class Progress {
-public:
-    explicit Progress(std::size_t total) : total_(total), shown_(total > 1 && ::isatty(2)) {}
-    void frameDone()
-    {
-        ++done_;
-        if (shown_)
-            std::fprintf(stderr, "\rrendered %zu/%zu frames (%zu%%)", done_, total_, done_ * 100 / total_);
-    }
-    ~Progress()
-    {
-        if (shown_)
-            std::fprintf(stderr, "\n");
-    }
-
-private:
-    std::size_t total_, done_ = 0;
-    bool shown_;
-};
-
-int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const Frames &f)
+bool rendersAsGlsl(Instance &instance)
 {
-    SmartFx fx(comp, [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); });
-    std::vector<FrameTime> times;
-    std::vector<long> numbers;
-    if (f.range) {
-        for (long n = f.first; n <= f.last; ++n)
-            times.push_back(frameTime(n, o.fps)), numbers.push_back(n);
-    } else {
-        times.push_back(secondsTime(f.seconds, o.fps));
-        numbers.push_back(std::lround(f.seconds * o.fps));
-    }
-    int status = 0;
-    Progress progress(times.size());
+    return instance.param(qv::kLanguageParam).u.pd.value == 1;
+}
+
+int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list)
+{
+    CommandRunner run = [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); };
+    std::vector<LayerSource> sources = layerSources(o);
+    LayerLoader load = [&](Composition &c, long number) { loadLayers(c, sources, number, false); };
+    BatchSettings settings;
+    settings.threads = o.threads;
+    settings.failFast = o.failFast;
+    settings.glsl = rendersAsGlsl(instance);
+    settings.code = instance.code();
+    settings.quiet = !o.frames.empty();
+    FrameOutput output(o.out, o.depth, o.exrHalf);
+    installInterruptAbort();
     if (o.abortAfter >= 0)
         abortAfter(o.abortAfter);  /* counted from the first frame's start */
-    fx.renderFrames(times, o.threads, [&](std::size_t i, FrameResult &r) {
-        std::string name = frameName(o.out, numbers[i]);
-        if (r.err() || !r.output) {
-            std::fprintf(stderr, "%sqvhost render: frame %ld failed with error %d%s%s\n", f.range ? "\n" : "",
-                         numbers[i], r.err(), r.message.empty() ? "" : ": ", r.message.c_str());
-            status = 1;
-        } else {
-            writeImage(name, r.output->toImage(), o.depth == 16 || o.depth == 32 ? 16 : 8);
-            if (!f.range)
-                std::printf("wrote %s (%dx%d, %d bits)\n", name.c_str(), r.output->width(), r.output->height(), o.depth);
-        }
-        progress.frameDone();
-    });
-    if (f.range && status == 0)
-        std::printf("wrote %zu frames to %s\n", times.size(), o.out.c_str());
+    BatchReport report = renderBatch(comp, run, list, settings, load, output);
+    if (!o.frames.empty() || report.interrupted)
+        std::fprintf(output.toStdout() ? stderr : stdout, "wrote %zu frame%s%s%s\n", report.written,
+                     report.written == 1 ? "" : "s", output.toStdout() ? "" : " to ",
+                     output.toStdout() ? " to standard output" : o.out.c_str());
     if (o.debug)
         printDebugLog();
-    return status;
+    if (report.interrupted) {
+        std::fprintf(stderr, "qvhost render: interrupted\n");
+        return kInterruptedStatus;
+    }
+    return report.inputFailed ? 2 : report.renderFailed ? 1 : 0;
 }
 
 std::unique_ptr<CliSession> openSession(const RenderOptions &o)
@@ -366,19 +372,20 @@ std::unique_ptr<Instance> makeInstance(CliSession &session, const RenderOptions 
 {
     if (o.project.empty())
         return Instance::create(session.params());
-    Project project;
+    Project project = LoadProjectFile(o.project);  /* its errors name the file */
     try {
-        project = LoadProjectFile(o.project);
+        return Instance::fromProject(session.params(), project);
     } catch (const ProjectError &e) {
         throw UsageError(o.project + ": " + e.what());
     }
-    return Instance::fromProject(session.params(), project);
 }
 
 // The instance as the options make it: the project's (or a new one), then the
 // values, the code, the layers, the language and "Debug", in the order a user
-// would set them; saved when asked before any frame is rendered.
-std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, const RenderOptions &o)
+// would set them; saved when asked before any frame is rendered. Then, for
+// the render only, "Debug" is ticked so that the plug-in's messages reach the
+// host's log window, where qvhost learns of failures.
+std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, const RenderOptions &o, long firstFrame)
 {
     host().allowScriptAccess = o.allowScriptAccess;
     if (o.allowScriptAccess)
@@ -386,12 +393,16 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
     std::unique_ptr<Instance> instance = makeInstance(session, o);
     setSettings(*instance, o);
     setBank(*instance, o);
-    setComposition(comp, *instance, o);
+    setComposition(comp, *instance, o, firstFrame);
+    installScriptEngine();
     chooseLanguage(*instance, o);
     if (o.debug)
         tickDebug(*instance);
     if (!o.saveProject.empty())
         SaveProjectFile(o.saveProject, instance->toProject());
+    listenToDebugLog();
+    if (!o.debug)
+        tickDebug(*instance);
     return instance;
 }
 
@@ -399,16 +410,20 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
 // goes before the session's parameter declaration and global setdown.
 int runRender(const RenderOptions &o)
 {
-    Frames f = frames(o);
+    std::vector<BatchFrame> list = frames(o);
     std::unique_ptr<CliSession> session = openSession(o);
     if (!session)
         return 1;
     Composition comp;
     try {
-        std::unique_ptr<Instance> instance = buildInstance(*session, comp, o);
-        return renderAll(*instance, comp, o, f);
+        std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
+        return renderAll(*instance, comp, o, list);
     } catch (const UsageError &) {
         throw;
+    } catch (const ProjectError &e) {
+        throw UsageError(e.what());
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "qvhost render: out of memory\n");
     } catch (const std::runtime_error &e) {
         std::fprintf(stderr, "qvhost render: %s\n", e.what());
     }
@@ -424,12 +439,12 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--plugin", o->plugin, "Plug-in library (default: Quorvel.aex beside qvhost)");
     cmd->add_option("--code", o->code, "File holding the code (default: the stored default code)");
     cmd->add_option("--language", o->language, "glsl|shadertoy|lua, as the Language popup");
-    cmd->add_option("--input", o->input, "Input layer: PNG (8 or 16 bits) or OpenEXR");
+    cmd->add_option("--input", o->input, "Input layer: an image file (PNG, TIFF, EXR, JPEG, DPX, ...) or a frame pattern");
     cmd->add_option("--size", o->size, "WxH of the built-in test pattern without --input (default 1920x1080)");
-    cmd->add_option("--layer", o->layers, "N=FILE: layer N, with its Load layer switch on");
+    cmd->add_option("--layer", o->layers, "N=FILE, N=PATTERN or N=input: layer N, with its Load layer switch on");
     cmd->add_option("--depth", o->depth, "Bits per channel: 8, 16 or 32 (default 8)");
     cmd->add_option("--time", o->time, "Time of the frame in seconds (default 0)");
-    cmd->add_option("--frames", o->frames, "A-B: frames A to B at --fps, output name with ####");
+    cmd->add_option("--frames", o->frames, "N, A-B or A-B:STEP: frames at --fps, output name with #### or %04d");
     cmd->add_option("--fps", o->fps, "Composition frame rate (default 24)");
     cmd->add_option("--slider", o->sliders, "N=V");
     cmd->add_option("--angle", o->angles, "N=DEGREES");
@@ -448,7 +463,9 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--abort-after", o->abortAfter, "SECONDS: the host asks the render to stop after that time");
     cmd->add_flag("--allow-script-access", o->allowScriptAccess,
                   "Turn on the host's preference that lets scripts write files and access the network");
-    cmd->add_option("--out", o->out, "Output: .png (8 or 16 bits by --depth) or .exr (32-bit float)")->required();
+    cmd->add_flag("--fail-fast", o->failFast, "Stop at the first frame that fails");
+    cmd->add_flag("--exr-half", o->exrHalf, "Write .exr files with half floats (default: 32-bit floats)");
+    cmd->add_option("--out", o->out, "Output: image file by extension, frame pattern, or - for raw RGBA on standard output")->required();
     cmd->callback([o, &status] {
         try {
             status = runRender(*o);

@@ -67,7 +67,13 @@ void printMessages()
 
 void editProject(const UiOptions &o, CliSession &session)
 {
-    std::unique_ptr<Instance> instance = Instance::fromProject(session.params(), LoadProjectFile(o.project));
+    Project project = LoadProjectFile(o.project);  /* its errors name the file */
+    std::unique_ptr<Instance> instance;
+    try {
+        instance = Instance::fromProject(session.params(), project);
+    } catch (const ProjectError &e) {
+        throw ProjectError(o.project + ": " + e.what());
+    }
     std::string before = instance->code();
     scriptEngine().setUser(readFile(o.user));
     CommandResult r = instance->userChangedParam(qv::kEditButtonParam);
@@ -91,6 +97,9 @@ int runEdit(const UiOptions &o)
     try {
         editProject(o, *session);
         return 0;
+    } catch (const ProjectError &e) {
+        std::cerr << "qvhost edit: " << e.what() << "\n";
+        return 2;  /* a project that cannot be used, as for render and project */
     } catch (const std::exception &e) {
         std::cerr << "qvhost edit: " << e.what() << "\n";
         return 1;

@@ -66,6 +66,8 @@ A_char *(*ansiSuiteStrcpy())(A_char *, const A_char *);
 // from the call to abortAfter have passed; resetAbort makes it never answer so.
 PF_Err abortCallback(PF_ProgPtr effect_ref);
 void abortAfter(double seconds);
+// From now on the abort callback answers PF_Interrupt_CANCEL; async-signal-safe.
+void abortNow();
 void resetAbort();
 int abortAsks();  // calls since the last reset
 

@@ -1,6 +1,7 @@
-// Image files for qvhost: PNG at 8 or 16 bits per channel (libpng) and
-// OpenEXR with 32-bit float channels. Errors are thrown as
-// std::runtime_error with a message naming the file.
+// Image files for qvhost. This header is the whole interface: each platform
+// supplies one backend behind it (image_io_oiio.cpp, OpenImageIO, on Linux),
+// so it names no library's types. Errors are thrown as std::runtime_error
+// with a message naming the file.
 #pragma once
 
 #include "testhost/composition.h"
@@ -9,19 +10,37 @@
 
 namespace qvh {
 
-enum class ImageFormat { Png, Exr };
+// What a written file holds per channel.
+enum class SampleType { UInt8, UInt16, Half, Float };
 
-// The format an output name asks for by its extension (.png or .exr, any
-// case); throws for any other name.
-ImageFormat formatForPath(const std::string &path);
+// Images larger than this on either side, or in all, are refused when their
+// header is read, before any pixel memory is taken.
+constexpr long kMaxImageSide = 30000;
+constexpr long long kMaxImagePixels = 16384LL * 16384LL;
 
-// Reads a PNG (any colour type, 8 or 16 bits) or an OpenEXR file (R, G, B
-// and A channels; a missing A is opaque), recognised by its first bytes.
+// The sample type a file named `path` gets for a frame of `depth` bits per
+// channel: PNG 8 or 16 (16 for 32-bit frames), TIFF 8, 16 or float, EXR
+// float (half when `exrHalf`), JPEG 8, DPX 8 or 16; other types by depth.
+SampleType sampleTypeFor(const std::string &path, int depth, bool exrHalf);
+
+// The name's extension, lower case, without the dot ("" when none).
+std::string lowerExtension(const std::string &path);
+
+// Throws unless the backend can write a file with this name's extension.
+void checkOutputName(const std::string &path);
+
+// Reads any image the backend knows into straight RGBA floats: grey becomes
+// RGB, a missing alpha is opaque, values pass as stored (no colour change,
+// no premultiplication). Throws for a declared size beyond the limits above.
 Image readImage(const std::string &path);
 
-// Writes `image` as PNG with `pngBits` 8 or 16 per channel (values clamped
-// to [0, 1] and rounded), or as OpenEXR with 32-bit float channels,
-// according to the name's extension.
-void writeImage(const std::string &path, const Image &image, int pngBits);
+// Writes `image` with `sample` per channel: values clamped to [0, 1] and
+// rounded for integer types, kept as they are in half and float. Alpha is
+// written unassociated, as the image holds it; formats without alpha (JPEG)
+// drop it.
+void writeImage(const std::string &path, const Image &image, SampleType sample);
+
+// The same, the sample type chosen by sampleTypeFor(path, depth, false).
+void writeImage(const std::string &path, const Image &image, int depth);
 
 } // namespace qvh

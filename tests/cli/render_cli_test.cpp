@@ -136,18 +136,6 @@ TEST_F(RenderCli, FrameRangeOnTwoThreadsWritesNumberedFiles)
     }
 }
 
-TEST_F(RenderCli, DebugPrintsTheLogOfABrokenShader)
-{
-    write("bad.glsl", "void main(){ oops }");
-    ToolRun r = qvhost("--code " + path("bad.glsl") + " --size 8x8 --debug --out " + path("b.png"));
-    EXPECT_EQ(r.status, 0) << r.output;
-    std::size_t fragment = r.output.find("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED");
-    ASSERT_NE(fragment, std::string::npos) << r.output;
-    EXPECT_LT(fragment, r.output.find("ERROR::SHADER::PROGRAM::LINKING_FAILED"));
-    ToolRun quiet = qvhost("--code " + path("bad.glsl") + " --size 8x8 --out " + path("b.png"));
-    EXPECT_EQ(quiet.output.find("ERROR::SHADER"), std::string::npos) << quiet.output;
-}
-
 // The language switch goes through the plug-in, which converts Shadertoy code
 // as it does when the user picks the dialect; the saved project holds the
 // instance exactly as the options built it, and renders alike.
@@ -182,47 +170,34 @@ TEST_F(RenderCli, OptionsApplyOverALoadedProject)
     EXPECT_EQ(qvh::readImage(path("b.png")).pixel(0, 0)[0], 1.0f);
 }
 
-TEST_F(RenderCli, BadInputGivesAClearErrorAndStatusTwo)
+// What the frame holds is what the file holds: straight colour under a
+// partial alpha, and at 32 bits values above 1 and below 0.
+TEST_F(RenderCli, ColourAndAlphaReachTheFileUnchanged)
 {
-    write("c.glsl", "void main(){}");
-    const struct { std::string args, message; } rows[] = {
-        {"", "--out is required"},
-        {"--out " + path("x.jpg"), "unknown image type"},
-        {"--frames 1-3 --out " + path("x.png"), "needs an output name holding ####"},
-        {"--frames 5-3 --out " + path("x####.png"), "the last frame comes before the first"},
-        {"--time 1 --frames 1-2 --out " + path("x####.png"), "exclude each other"},
-        {"--time soon --out " + path("x.png"), "'soon' is not a number"},
-        {"--depth 12 --out " + path("x.png"), "--depth must be 8, 16 or 32"},
-        {"--size 0x10 --out " + path("x.png"), "expected WxH"},
-        {"--size big --out " + path("x.png"), "expected WxH"},
-        {"--slider 10=1 --out " + path("x.png"), "N must be 0 to 9"},
-        {"--slider 1 --out " + path("x.png"), "expected N=VALUE"},
-        {"--point 1=3 --out " + path("x.png"), "expected 2 numbers"},
-        {"--color 1=2,0,0 --out " + path("x.png"), "channels go from 0 to 1"},
-        {"--checkbox 1=yes --out " + path("x.png"), "must be 0 or 1"},
-        {"--language cobol --out " + path("x.png"), "is not one of glsl|shadertoy|lua"},
-        {"--wrap-u sideways --out " + path("x.png"), "is not one of repeat|mirror|clamp"},
-        {"--mag blurry --out " + path("x.png"), "is not one of linear|nearest"},
-        {"--input " + path("none.png") + " --out " + path("x.png"), "none.png: cannot open"},
-        {"--input " + path("c.glsl") + " --out " + path("x.png"), "not a PNG or OpenEXR file"},
-        {"--code " + path("none.glsl") + " --out " + path("x.png"), "cannot read the code file"},
-        {"--plugin " + path("none.aex") + " --out " + path("x.png"), "none"},
-        {"--threads 0 --out " + path("x.png"), "--threads must be 1 to 64"},
-        {"--project " + path("none.json") + " --out " + path("x.png"), "none.json"},
-        {"--project " + path("c.glsl") + " --out " + path("x.png"), "c.glsl"},
+    write("v.glsl", "void main(){ outColor = vec4(1.5, -0.25, 0.5, 0.25); }");
+    const struct { const char *depth, *out; float r, g, b, tolerance; } rows[] = {
+        {"32", "v.exr", 1.5f, -0.25f, 0.5f, 0.0f},
+        {"32", "v.tif", 1.5f, -0.25f, 0.5f, 0.0f},
+        {"16", "v.png", 1.0f, 0.0f, 0.5f, 1.0f / 32768},
+        {"8", "v.tif", 1.0f, 0.0f, 0.5f, 1.0f / 255},
     };
-    for (const auto &row : rows) {
-        ToolRun r = qvhost(row.args);
-        EXPECT_NE(r.status, 0) << row.args;
-        EXPECT_NE(r.output.find(row.message), std::string::npos) << row.args << "\n" << r.output;
+    for (auto row : rows) {
+        ToolRun r = qvhost("--code " + path("v.glsl") + " --size 4x4 --depth " + row.depth + " --out " + path(row.out));
+        ASSERT_EQ(r.status, 0) << r.output;
+        const float *p = qvh::readImage(path(row.out)).pixel(1, 1);
+        EXPECT_NEAR(p[0], row.r, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[1], row.g, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[2], row.b, row.tolerance) << row.out << " " << row.depth;
+        EXPECT_NEAR(p[3], 0.25f, row.tolerance) << row.out << " " << row.depth;
     }
 }
 
 TEST_F(RenderCli, UnwritableOutputFailsWithStatusOne)
 {
-    ToolRun r = qvhost("--size 4x4 --out " + path("no/such/dir/x.png"));
+    write("file", "");
+    ToolRun r = qvhost("--size 4x4 --out " + path("file/x.png"));
     EXPECT_EQ(r.status, 1) << r.output;
-    EXPECT_NE(r.output.find("cannot open"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("cannot"), std::string::npos) << r.output;
 }
 
 } // namespace

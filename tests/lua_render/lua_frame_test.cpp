@@ -54,13 +54,13 @@ TEST_F(LuaFrameTest, AnErrorIsLoggedAndPixelsWrittenBeforeItStay)
                                 "if(_QUORVEL_log) _QUORVEL_log('Wrong parameter type: An integer should be sent');"});
 }
 
-TEST_F(LuaFrameTest, AFirstLineSyntaxErrorIsAtLineFour)
+TEST_F(LuaFrameTest, AFirstLineSyntaxErrorIsAtLineOne)
 {
     openDebugWindow();
     renderLua("x = = 1");
     std::vector<std::string> logs = logScripts();
     ASSERT_EQ(logs.size(), 1u);
-    EXPECT_NE(logs[0].find("]:4:"), std::string::npos) << logs[0];
+    EXPECT_NE(logs[0].find("]:1:"), std::string::npos) << logs[0];
 }
 
 TEST_F(LuaFrameTest, NoMessageNoLogAndDebugOffNoLog)

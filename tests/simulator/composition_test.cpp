@@ -4,6 +4,7 @@
 #include "testhost/composition.h"
 #include "testhost/image_io.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -119,9 +120,10 @@ TEST_F(ImageFiles, ExrKeepsFloatsOutsideTheUnitRange)
 
 TEST_F(ImageFiles, BadFilesAreNamedInTheError)
 {
-    EXPECT_THROW(qvh::formatForPath("out.jpg"), std::runtime_error);
-    EXPECT_EQ(qvh::formatForPath("OUT.PNG"), qvh::ImageFormat::Png);
-    EXPECT_EQ(qvh::formatForPath("a.b/frame.exr"), qvh::ImageFormat::Exr);
+    EXPECT_THROW(qvh::checkOutputName("out.xyz"), std::runtime_error);
+    EXPECT_THROW(qvh::checkOutputName("out"), std::runtime_error);
+    EXPECT_NO_THROW(qvh::checkOutputName("OUT.PNG"));
+    EXPECT_NO_THROW(qvh::checkOutputName("a.b/frame.exr"));
     try {
         qvh::readImage(path("missing.png"));
         FAIL();
@@ -132,6 +134,64 @@ TEST_F(ImageFiles, BadFilesAreNamedInTheError)
     std::fputs("not an image at all", f);
     std::fclose(f);
     EXPECT_THROW(qvh::readImage(path("text.png")), std::runtime_error);
+}
+
+// A 68-byte PNG whose header claims 100000x100000 pixels is refused from its
+// header, before the pixel memory would be asked for.
+TEST_F(ImageFiles, DeclaredSizeIsCheckedBeforeAllocating)
+{
+    try {
+        qvh::readImage(QV_TEST_DATA_DIR "/huge-header.png");
+        FAIL();
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("declares 100000x100000 pixels"), std::string::npos) << e.what();
+    }
+}
+
+// Every output type by extension and depth, written and read back: straight
+// (unpremultiplied) colour under a half-transparent alpha comes back as it
+// was, within the type's step; half and float keep values outside [0, 1].
+TEST_F(ImageFiles, FormatsKeepColourAndAlphaAsTheyAre)
+{
+    using qvh::SampleType;
+    const struct {
+        const char *name;
+        int depth;
+        bool half;
+        SampleType expected;
+        float step;  // 0: exact
+        bool alpha, unbounded;
+    } rows[] = {
+        {"a.png", 8, false, SampleType::UInt8, 0.5f / 255, true, false},
+        {"a.png", 16, false, SampleType::UInt16, 0.5f / 65535, true, false},
+        {"a.png", 32, false, SampleType::UInt16, 0.5f / 65535, true, false},
+        {"a.tif", 8, false, SampleType::UInt8, 0.5f / 255, true, false},
+        {"a.tiff", 16, false, SampleType::UInt16, 0.5f / 65535, true, false},
+        {"a.tif", 32, false, SampleType::Float, 0, true, true},
+        {"a.exr", 8, false, SampleType::Float, 0, true, true},
+        {"a.exr", 32, true, SampleType::Half, 1e-3f, true, true},
+        {"a.dpx", 16, false, SampleType::UInt16, 0.5f / 65535, true, false},
+        {"a.jpg", 16, false, SampleType::UInt8, 0, false, false},
+    };
+    Image image(2, 1);
+    const float pixels[8] = {0.8f, 0.2f, 0.6f, 0.5f, 1.5f, -0.25f, 0.0f, 0.25f};
+    std::copy(pixels, pixels + 8, image.rgba.begin());
+    for (const auto &row : rows) {
+        SampleType type = qvh::sampleTypeFor(row.name, row.depth, row.half);
+        EXPECT_EQ(type, row.expected) << row.name << " " << row.depth;
+        qvh::writeImage(path(row.name), image, type);
+        Image back = qvh::readImage(path(row.name));
+        ASSERT_EQ(back.width, 2) << row.name;
+        if (!row.alpha) {  /* JPEG: lossy and subsampled, so only its dropped alpha is checked */
+            EXPECT_EQ(back.rgba[3], 1.0f) << row.name;
+            continue;
+        }
+        for (int c = 0; c < 4; ++c) {
+            float want = row.unbounded ? pixels[c + 4] : std::min(1.0f, std::max(0.0f, pixels[c + 4]));
+            EXPECT_NEAR(back.rgba[c], pixels[c], row.step + 1e-7f) << row.name << " channel " << c;
+            EXPECT_NEAR(back.rgba[c + 4], want, row.step + 1e-7f) << row.name << " channel " << c;
+        }
+    }
 }
 
 using AegpTest = HostTest;

@@ -1,0 +1,97 @@
+#include "testhost/frame_output.h"
+
+#include "testhost/frame_pattern.h"
+#include "testhost/image_io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <vector>
+
+namespace qvh {
+namespace {
+
+template <typename T>
+void writeScaled(std::FILE *out, const Image &image, double scale)
+{
+    std::vector<T> row(static_cast<std::size_t>(image.width) * 4);
+    for (int y = 0; y < image.height; ++y) {
+        const float *p = image.pixel(0, y);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            float v = std::isnan(p[i]) ? 0.0f : std::min(1.0f, std::max(0.0f, p[i]));
+            row[i] = static_cast<T>(std::lround(v * scale));
+        }
+        std::fwrite(row.data(), sizeof(T), row.size(), out);
+    }
+}
+
+} // namespace
+
+void writeRawFrame(std::FILE *out, const Image &image, int depth)
+{
+    if (depth == 8)
+        writeScaled<std::uint8_t>(out, image, 255.0);
+    else if (depth == 16)
+        writeScaled<std::uint16_t>(out, image, 65535.0);
+    else
+        std::fwrite(image.rgba.data(), sizeof(float), image.rgba.size(), out);
+    std::fflush(out);
+    if (std::ferror(out))
+        throw std::runtime_error(std::string("standard output: cannot write: ") + std::strerror(errno));
+}
+
+void makeParentFolders(const std::string &path)
+{
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+            throw std::runtime_error(folder + ": cannot make the folder: " + std::strerror(errno));
+    }
+}
+
+FrameOutput::FrameOutput(std::string pattern, int depth, bool exrHalf)
+    : pattern_(std::move(pattern)), depth_(depth), exrHalf_(exrHalf)
+{
+}
+
+std::string FrameOutput::write(std::size_t index, long frame, const Image &image)
+{
+    if (toStdout()) {
+        waiting_.emplace(index, image);
+        flushInOrder();
+        return "-";
+    }
+    std::string name = frameFileName(pattern_, frame);
+    makeParentFolders(name);
+    writeImage(name, image, sampleTypeFor(name, depth_, exrHalf_));
+    return name;
+}
+
+void FrameOutput::skip(std::size_t index)
+{
+    skipped_[index] = true;
+    flushInOrder();
+}
+
+void FrameOutput::flushInOrder()
+{
+    for (;;) {
+        if (skipped_.erase(nextOut_)) {
+            ++nextOut_;
+            continue;
+        }
+        auto it = waiting_.find(nextOut_);
+        if (it == waiting_.end())
+            return;
+        Image image = std::move(it->second);
+        waiting_.erase(it);
+        ++nextOut_;
+        writeRawFrame(stdout, image, depth_);
+    }
+}
+
+} // namespace qvh

@@ -1,0 +1,46 @@
+// Where qvhost render puts its frames: image files by name (folders made as
+// needed), or raw RGBA frames on standard output for a video encoder, in
+// frame order whatever order they finish in.
+#pragma once
+
+#include "testhost/composition.h"
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace qvh {
+
+// Raw frames: 8 bits per channel, 16 (unsigned, native byte order, full scale
+// 65535) or 32-bit float, by the render's depth; rows top first, RGBA.
+void writeRawFrame(std::FILE *out, const Image &image, int depth);
+
+// Makes the folders a file name needs; throws std::runtime_error naming the
+// folder when one cannot be made.
+void makeParentFolders(const std::string &path);
+
+class FrameOutput {
+public:
+    // `pattern` is a file name (with a frame placeholder for several frames)
+    // or "-" for standard output.
+    FrameOutput(std::string pattern, int depth, bool exrHalf);
+
+    bool toStdout() const { return pattern_ == "-"; }
+    // Writes frame `index` (its place in the render's order) numbered `frame`;
+    // returns the file name, or "-". Throws std::runtime_error on failure.
+    std::string write(std::size_t index, long frame, const Image &image);
+    // A frame that will never come: the frames after it may go out.
+    void skip(std::size_t index);
+
+private:
+    void flushInOrder();
+
+    std::string pattern_;
+    int depth_;
+    bool exrHalf_;
+    std::size_t nextOut_ = 0;
+    std::map<std::size_t, Image> waiting_;  // finished early, for standard output
+    std::map<std::size_t, bool> skipped_;
+};
+
+} // namespace qvh

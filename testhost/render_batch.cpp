@@ -1,0 +1,210 @@
+#include "testhost/render_batch.h"
+
+#include "testhost/frame_writer.h"
+#include "testhost/interrupt.h"
+#include "testhost/plugin_messages.h"
+#include "testhost/render_progress.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <cstdio>
+#include <mutex>
+#include <new>
+#include <thread>
+
+namespace qvh {
+namespace {
+
+// One frame's outcome, reported on one thread at a time.
+struct FrameOutcome {
+    FrameResult result;
+    std::vector<std::string> failures;  // what the plug-in logged about the code
+    std::string inputError;
+    bool outOfMemory = false;
+};
+
+class Batch {
+public:
+    Batch(const Composition &base, const CommandRunner &run, const std::vector<BatchFrame> &frames,
+          const BatchSettings &settings, const LayerLoader &load, FrameOutput &output)
+        : base_(base), run_(run), frames_(frames), settings_(settings), load_(load), output_(output),
+          progress_(frames.size())
+    {
+    }
+
+    BatchReport run()
+    {
+        std::vector<std::thread> pool;
+        for (int t = 1; t < settings_.threads && static_cast<std::size_t>(t) < frames_.size(); ++t)
+            pool.emplace_back([this] { work(); });
+        work();
+        for (std::thread &t : pool)
+            t.join();
+        writer_.finish();
+        report_.interrupted = interrupted();
+        return report_;
+    }
+
+private:
+    using Job = std::function<void()>;
+
+    bool stopping() const { return interrupted() || (settings_.failFast && failed_); }
+
+    // Renders frames until none is left; each frame's file is written on the
+    // writer's thread while the next frame renders.
+    void work()
+    {
+        for (std::size_t i; !stopping() && (i = next_++) < frames_.size();) {
+            FrameOutcome outcome = renderOne(frames_[i]);
+            Job job;
+            {
+                std::lock_guard<std::mutex> lock(reportMutex_);
+                job = finishOrReport(i, outcome);
+            }
+            writer_.push(std::move(job));
+        }
+    }
+
+    Job finishOrReport(std::size_t i, FrameOutcome &outcome)
+    {
+        try {
+            return finish(i, outcome);
+        } catch (const std::bad_alloc &) {
+            say("qvhost render: frame %ld: out of memory%s\n", frames_[i].number, "");
+        }
+        report_.renderFailed = failed_ = true;
+        return [this, i] { skip(i); };
+    }
+
+    FrameOutcome renderOne(const BatchFrame &frame)
+    {
+        FrameOutcome outcome;
+        try {
+            Composition comp = base_;
+            load_(comp, frame.number);
+            DebugLogCapture capture;
+            outcome.result = SmartFx(comp, run_).renderFrame(frame.time);
+            for (const std::string &line : capture.lines())
+                if (settings_.glsl || isFailureMessage(line))
+                    outcome.failures.push_back(line);
+        } catch (const std::bad_alloc &) {
+            outcome.outOfMemory = true;
+        } catch (const std::runtime_error &e) {
+            outcome.inputError = e.what();
+        }
+        return outcome;
+    }
+
+    void say(const char *format, long number, const std::string &text)
+    {
+        progress_.interrupt();
+        std::fprintf(stderr, format, number, text.c_str());
+    }
+
+    // Reports the frame; the job that writes its file (or lets the frames
+    // after it go out when it has none).
+    Job finish(std::size_t i, FrameOutcome &o)
+    {
+        long number = frames_[i].number;
+        if (interrupted())
+            return [this, i] { skip(i); };  /* the frame was asked to stop: nothing of it is kept */
+        bool ok = check(number, o);
+        failed_ = failed_ || !ok;
+        progress_.frameDone();
+        if (!o.result.output || !o.inputError.empty() || o.outOfMemory)
+            return [this, i] { skip(i); };
+        const World &world = *o.result.output;
+        auto image = std::make_shared<Image>(world.toImage());
+        std::string size = std::to_string(world.width()) + "x" + std::to_string(world.height()) + ", " +
+                           std::to_string(world.depth()) + " bits";
+        return [this, i, number, image, size] { writeFrame(i, number, *image, size); };
+    }
+
+    // Reports what went wrong in the frame; false when anything did.
+    bool check(long number, const FrameOutcome &o)
+    {
+        if (!o.inputError.empty()) {
+            say("qvhost render: frame %ld: %s\n", number, o.inputError);
+            report_.inputFailed = true;
+            return false;
+        }
+        if (o.outOfMemory) {
+            say("qvhost render: frame %ld: out of memory\n", number, "");
+            report_.renderFailed = true;
+            return false;
+        }
+        const FrameResult &r = o.result;
+        if (r.err() || !r.output) {
+            say("qvhost render: frame %ld failed with error %s\n", number,
+                std::to_string(r.err()) + (r.message.empty() ? "" : ": " + r.message));
+        }
+        for (const std::string &line : o.failures)
+            say("qvhost render: frame %ld: %s\n", number, line);
+        bool ok = !r.err() && r.output && o.failures.empty();
+        if (!ok && !hinted_ && settings_.glsl && !settings_.code.empty()) {
+            std::string hint = languageHint(settings_.code);
+            if (!hint.empty())
+                std::fprintf(stderr, "qvhost render: %s\n", hint.c_str());
+            hinted_ = true;
+        }
+        report_.renderFailed = report_.renderFailed || !ok;
+        return ok;
+    }
+
+    // On the writer's thread, the only one that touches output_.
+    void writeFrame(std::size_t i, long number, const Image &image, const std::string &size)
+    {
+        std::string problem;
+        try {
+            std::string name = output_.write(i, number, image);
+            std::lock_guard<std::mutex> lock(reportMutex_);
+            ++report_.written;
+            if (!settings_.quiet)
+                std::fprintf(output_.toStdout() ? stderr : stdout, "wrote %s (%s)\n", name.c_str(), size.c_str());
+            return;
+        } catch (const std::bad_alloc &) {
+            problem = "out of memory writing the frame";
+        } catch (const std::runtime_error &e) {
+            problem = e.what();
+        }
+        std::lock_guard<std::mutex> lock(reportMutex_);
+        say("qvhost render: frame %ld: %s\n", number, problem);
+        report_.renderFailed = failed_ = true;
+    }
+
+    void skip(std::size_t i)
+    {
+        try {
+            output_.skip(i);
+        } catch (const std::exception &e) {  /* frames held for standard output could not go out */
+            std::lock_guard<std::mutex> lock(reportMutex_);
+            say("qvhost render: frame %ld: %s\n", frames_[i].number, e.what());
+            report_.renderFailed = failed_ = true;
+        }
+    }
+
+    const Composition &base_;
+    const CommandRunner &run_;
+    const std::vector<BatchFrame> &frames_;
+    const BatchSettings &settings_;
+    const LayerLoader &load_;
+    FrameOutput &output_;
+    RenderProgress progress_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> failed_{false};
+    std::mutex reportMutex_;
+    BatchReport report_;
+    bool hinted_ = false;
+    FrameWriter writer_{2};  // last: its thread uses the members above
+};
+
+} // namespace
+
+BatchReport renderBatch(const Composition &base, const CommandRunner &run, const std::vector<BatchFrame> &frames,
+                        const BatchSettings &settings, const LayerLoader &loadLayers, FrameOutput &output)
+{
+    return Batch(base, run, frames, settings, loadLayers, output).run();
+}
+
+} // namespace qvh

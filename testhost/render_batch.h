@@ -1,0 +1,45 @@
+// The frames of one qvhost render: each on one of several threads, with its
+// own copy of the composition (its layers may come from a file per frame),
+// what the plug-in logged while rendering it, and its output written or
+// reported. Stops taking frames on Ctrl-C and, when asked, at the first
+// failure.
+#pragma once
+
+#include "testhost/composition.h"
+#include "testhost/frame_output.h"
+#include "testhost/smartfx.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qvh {
+
+struct BatchFrame {
+    long number;     // in file names and messages
+    FrameTime time;
+};
+
+struct BatchSettings {
+    int threads = 1;
+    bool failFast = false;
+    bool glsl = false;  // the instance's language is GLSL: every log line is a failure
+    std::string code;   // for the Shadertoy hint
+    bool quiet = false; // no "wrote" line per frame (frame ranges, standard output)
+};
+
+// Gives frame `number` its layers; throws std::runtime_error when a file of
+// the frame cannot be read.
+using LayerLoader = std::function<void(Composition &comp, long number)>;
+
+struct BatchReport {
+    std::size_t written = 0;
+    bool renderFailed = false;  // a frame failed, or an output could not be written
+    bool inputFailed = false;   // a frame's layer file could not be read
+    bool interrupted = false;
+};
+
+BatchReport renderBatch(const Composition &base, const CommandRunner &run, const std::vector<BatchFrame> &frames,
+                        const BatchSettings &settings, const LayerLoader &loadLayers, FrameOutput &output);
+
+} // namespace qvh

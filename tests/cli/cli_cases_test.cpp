@@ -1,0 +1,341 @@
+// qvhost as scripts use it: a table of command lines, each with the exit
+// status, a fragment of standard error, and the files (or standard output
+// bytes) it must leave. "@/" in a row stands for the row's own folder, which
+// holds the fixtures made below.
+#include "testhost/composition.h"
+#include "testhost/image_io.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Case {
+    std::string command;            // after "qvhost "
+    int status;
+    std::string stderrHas;               // "" for any
+    std::vector<std::string> files = {}; // must exist afterwards
+    std::vector<std::string> absentFiles = {};
+    std::string stdoutHas = "";
+    long long stdoutBytes = -1;     // -1: not checked
+    std::string stderrLacks = "";   // must not appear ("" not checked)
+    std::string sameImages = "";    // "A=B": the two files hold the same pixels
+};
+
+const char *kBadGlsl = "void main(){\n  vec4 c = vec4(1.0);\n  outColor = c oops\n}\n";
+const char *kBadShadertoy = "void mainImage(out vec4 c, in vec2 p){\n  c = vec4(1.0);\n  c.x = oops;\n}\n";
+const char *kGradient = "void mainImage(out vec4 c, in vec2 p){ c = vec4(p / iResolution.xy, 0.0, 1.0); }\n";
+const char *kBadLua = "qv.in2out()\nlocal a = 1\nlocal b = nil + a\n";
+const char *kFailsAtFrameOne = "qv.in2out()\nif time > 0.02 and time < 0.06 then error('frame one broke') end\n";
+const char *kIChannel0 = "void mainImage(out vec4 c, in vec2 p){ c = texture(iChannel0, p / iResolution.xy); }\n";
+const char *kHangsAtFrameTwo = "qv.in2out()\nif time > 0.07 then while true do end end\n";
+
+class CliCases : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char t[] = "/tmp/qv-cases-XXXXXX";
+        dir_ = ::mkdtemp(t);
+        write("bad.glsl", kBadGlsl);
+        write("bad.st.glsl", kBadShadertoy);
+        write("gradient.st.glsl", kGradient);
+        write("bad.lua", kBadLua);
+        write("frame1.lua", kFailsAtFrameOne);
+        write("ichannel0.st.glsl", kIChannel0);
+        write("hang.lua", kHangsAtFrameTwo);
+        const std::string bom = "\xEF\xBB\xBF";
+        write("bom.glsl", bom + "void main(){ outColor = vec4(1.0, 0.0, 0.0, 1.0); }\n");
+        write("bom.st.glsl", bom + kGradient);
+        write("bom.lua", bom + "qv.in2out()\n");
+        for (int f = 1; f <= 3; ++f) {
+            qvh::Image frame(4, 2);
+            for (std::size_t i = 0; i < frame.rgba.size(); ++i)
+                frame.rgba[i] = (i % 4 == 3) ? 1.0f : f / 4.0f;
+            qvh::writeImage(path("in-000" + std::to_string(f) + ".png"), frame, 8);
+        }
+        qvh::writeImage(path("in.tif"), qvh::testPattern(6, 4), 16);
+        write("negative.json", R"({"format": "qvhost project", "version": -1, "effect": "Tessmar Quorvel", "params": []})");
+        write("badlayer.json", R"({"format": "qvhost project", "version": 1, "effect": "Tessmar Quorvel",
+            "params": [{"id": 103, "type": "layer", "value": -1}]})");
+        write("hugelayer.json", R"({"format": "qvhost project", "version": 1, "effect": "Tessmar Quorvel",
+            "params": [{"id": 103, "type": "layer", "value": 2147483647}]})");
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    std::string path(const std::string &name) const { return dir_ + "/" + name; }
+    std::string expand(std::string text) const
+    {
+        for (std::size_t at; (at = text.find("@/")) != std::string::npos;)
+            text.replace(at, 2, dir_ + "/");
+        return text;
+    }
+    void write(const std::string &name, const std::string &text) const
+    {
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+    std::string read(const std::string &file) const
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool exists(const std::string &file) const
+    {
+        struct stat s;
+        return ::stat(file.c_str(), &s) == 0;
+    }
+
+    // Runs qvhost with stdout and stderr in files; the exit status.
+    int run(const std::string &command) const
+    {
+        std::string line = std::string(QV_QVHOST_PATH) + " " + expand(command) + " >" + path("stdout") + " 2>" +
+                           path("stderr");
+        int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void check(const Case &c)
+    {
+        SCOPED_TRACE("qvhost " + c.command);
+        for (const std::string &f : c.files)
+            std::remove(expand(f).c_str());
+        int status = run(c.command);
+        std::string err = read(path("stderr")), out = read(path("stdout"));
+        EXPECT_EQ(status, c.status) << err;
+        EXPECT_NE(err.find(c.stderrHas), std::string::npos) << err;
+        if (!c.stderrLacks.empty()) {
+            EXPECT_EQ(err.find(c.stderrLacks), std::string::npos) << err;
+        }
+        EXPECT_NE(out.find(c.stdoutHas), std::string::npos) << out;
+        if (c.stdoutBytes >= 0) {
+            EXPECT_EQ(static_cast<long long>(out.size()), c.stdoutBytes);
+        }
+        for (const std::string &f : c.files)
+            EXPECT_TRUE(exists(expand(f))) << f;
+        for (const std::string &f : c.absentFiles)
+            EXPECT_FALSE(exists(expand(f))) << f;
+        if (!c.sameImages.empty()) {
+            std::size_t eq = c.sameImages.find('=');
+            qvh::Image a = qvh::readImage(expand(c.sameImages.substr(0, eq)));
+            qvh::Image b = qvh::readImage(expand(c.sameImages.substr(eq + 1)));
+            EXPECT_EQ(a.width, b.width);
+            EXPECT_EQ(a.rgba, b.rgba);
+        }
+    }
+
+    std::string dir_;
+};
+
+TEST_F(CliCases, FailuresOfTheCodeAreFailuresOfTheRender)
+{
+    const Case cases[] = {
+        // a compile error, reported at the user's line, without --debug; the frame is still written
+        {"render --code @/bad.glsl --size 8x8 --out @/a.png", 1, "frame 0: ERROR::SHADER::FRAGMENT", {"@/a.png"}, {}, "", -1, "debug log"},
+        {"render --code @/bad.glsl --size 8x8 --out @/a.png", 1, "0:3("},
+        // Shadertoy code rendered as GLSL: the hint
+        {"render --code @/gradient.st.glsl --size 8x8 --out @/a.png", 1, "render it with --language shadertoy"},
+        {"render --code @/bad.st.glsl --language shadertoy --size 8x8 --out @/a.png", 1, "0:3("},
+        {"render --code @/gradient.st.glsl --language shadertoy --size 8x8 --out @/a.png", 0, "", {"@/a.png"}, {}, "wrote", -1, "frame"},
+        // a Lua error, at the script's own line
+        {"render --code @/bad.lua --language lua --size 8x8 --out @/a.png", 1, "frame 0: [string \"qv.in2out()...\"]:3:"},
+        // the other frames are finished, or not with --fail-fast
+        {"render --code @/frame1.lua --language lua --size 4x4 --frames 0-2 --out @/f-####.png", 1, "frame 1: ",
+         {"@/f-0000.png", "@/f-0002.png"}},
+        {"render --code @/frame1.lua --language lua --size 4x4 --frames 0-2 --fail-fast --out @/g-####.png", 1,
+         "frame one broke", {"@/g-0000.png"}, {"@/g-0002.png"}},
+        // --debug still prints the log; a script's own debug.add lines are no failures
+        {"render --code @/bad.glsl --size 8x8 --debug --out @/a.png", 1, "debug log (1 entries"},
+        {"render --language lua --code " QV_SOURCE_DIR "/examples/params.lua --size 64x64 --out @/a.png", 0, "", {"@/a.png"}, {}, "", -1, "disc at"},
+        // the byte-order mark of a UTF-8 file is no part of the code, in every language
+        {"render --code @/bom.glsl --size 8x8 --out @/a.png", 0, ""},
+        {"render --code @/bom.st.glsl --language shadertoy --size 8x8 --out @/a.png", 0, ""},
+        {"render --code @/bom.lua --language lua --size 8x8 --out @/a.png", 0, "", {}, {}, "", -1, "frame 0"},
+    };
+    for (const Case &c : cases)
+        check(c);
+}
+
+// Debug was set for the render only: the saved project keeps it off.
+TEST_F(CliCases, TheSavedProjectIsTheUsers)
+{
+    check({"render --code @/bad.glsl --size 8x8 --save-project @/p.json --out @/a.png", 1, "frame 0"});
+    check({"project show @/p.json", 0, "", {}, {}, "code ("});
+    EXPECT_EQ(read(path("stdout")).find("Debug"), std::string::npos) << read(path("stdout"));
+    check({"render --code @/bad.glsl --size 8x8 --debug --save-project @/q.json --out @/a.png", 1, "frame 0"});
+    check({"project show @/q.json", 0, "", {}, {}, "Debug"});
+}
+
+TEST_F(CliCases, OptionMistakesExitTwoAndNameTheOption)
+{
+    const Case cases[] = {
+        {"", 2, "Subcommands:"},
+        {"--version", 0, "", {}, {}, "qvhost 1.0.0"},
+        {"render --ouput @/x.png", 2, "'--ouput'"},
+        {"render --out @/x.png --depth", 2, "--depth"},
+        {"render --out @/x.png --fps fast", 2, "--fps"},
+        {"rendr --out @/x.png", 2, "rendr"},
+        {"render", 2, "--out is required"},
+        {"render --out @/x.xyz", 2, "unknown image type '.xyz'"},
+        {"render --frames 1-3 --out @/x.png", 2, "holding #### or %04d"},
+        {"render --frames 5-3 --out @/x####.png", 2, "the last frame comes before the first"},
+        {"render --frames 1-5:0 --out @/x####.png", 2, "the step must be 1 or more"},
+        {"render --frames x --out @/x####.png", 2, "'x' is not a frame number"},
+        {"render --time 1 --frames 1-2 --out @/x####.png", 2, "exclude each other"},
+        {"render --depth 12 --out @/x.png", 2, "--depth must be 8, 16 or 32"},
+        {"render --size 0x10 --out @/x.png", 2, "expected WxH"},
+        {"render --size 30000x30000 --out @/x.png", 2, "million pixels at most"},
+        {"render --slider 10=1 --out @/x.png", 2, "N must be 0 to 9"},
+        {"render --point 1=3 --out @/x.png", 2, "expected 2 numbers"},
+        {"render --color 1=2,0,0 --out @/x.png", 2, "channels go from 0 to 1"},
+        {"render --language cobol --out @/x.png", 2, "is not one of glsl|shadertoy|lua"},
+        {"render --wrap-u sideways --out @/x.png", 2, "is not one of repeat|mirror|clamp"},
+        {"render --threads 0 --out @/x.png", 2, "--threads must be 1 to 64"},
+        {"render --input @/none.png --out @/x.png", 2, "none.png: cannot open"},
+        {"render --input @/bad.glsl --out @/x.png", 2, "bad.glsl: cannot open"},
+        {"render --input " QV_TEST_DATA_DIR "/huge-header.png --out @/x.png", 2, "declares 100000x100000 pixels"},
+        {"render --code @/none.glsl --out @/x.png", 2, "cannot read the code file"},
+        {"render --plugin @/none.aex --out @/x.png", 2, "none.aex: cannot open the plug-in"},
+        // outputs that cannot be written, and memory that runs out, are failures of the render
+        {"render --size 4x4 --out /proc/x.png", 1, "frame 0: /proc/x.png: cannot open"},
+    };
+    for (const Case &c : cases)
+        check(c);
+}
+
+TEST_F(CliCases, ProjectFilesAreCheckedAndNamedOnce)
+{
+    const Case cases[] = {
+        {"project new @/st.json --code @/gradient.st.glsl --language shadertoy", 0, "", {"@/st.json"}},
+        {"project show @/st.json", 0, "", {}, {}, "Language               2 (shadertoy.com)"},
+        {"project new @/x.json --language cobol", 2, "'cobol' is not one of"},
+        {"project new @/x.json --code @/none.glsl", 2, "none.glsl: cannot read the code file"},
+        {"project show @/negative.json", 2, "format version -1 is not a valid version"},
+        {"project show @/badlayer.json", 2, "layer -1 is not 0 (none) to 11"},
+        {"project show @/hugelayer.json", 2, "layer 2147483647 is not"},
+        {"project show @/none.json", 2, "none.json: cannot read"},
+        {"render --project @/badlayer.json --out @/x.png", 2, "badlayer.json: "},
+        {"render --project @/negative.json --out @/x.png", 2, "negative.json: format version"},
+    };
+    for (const Case &c : cases)
+        check(c);
+    // the file is named once, not once per layer of error handling
+    check({"project show @/negative.json", 2, "negative.json"});
+    std::string err = read(path("stderr"));
+    EXPECT_EQ(err.find("negative.json"), err.rfind("negative.json")) << err;
+    check({"render --project @/badlayer.json --out @/x.png", 2, "badlayer.json"});
+    err = read(path("stderr"));
+    EXPECT_EQ(err.find("badlayer.json"), err.rfind("badlayer.json")) << err;
+}
+
+TEST_F(CliCases, FramePatternsFormatsAndStandardOutput)
+{
+    const Case cases[] = {
+        // an input sequence, read per frame, with both placeholder spellings
+        {"render --input @/in-####.png --frames 1-3 --out @/deep/er/o-%04d.png", 0, "", {"@/deep/er/o-0001.png", "@/deep/er/o-0003.png"},
+         {}, "wrote 3 frames", -1, "", "@/in-0002.png=@/deep/er/o-0002.png"},
+        {"render --input @/in-%04d.png --frames 1-3:2 --out @/s-##.png", 0, "", {"@/s-01.png", "@/s-03.png"}, {"@/s-02.png"}},
+        {"render --input @/in-####.png --frames 2-4 --out @/m-####.png", 2, "frame 4: " , {"@/m-0002.png"}},
+        {"render --size 4x4 --frames 3 --out @/n-####.png", 0, "", {"@/n-0000.png", "@/n-0002.png"}, {"@/n-0003.png"}, "wrote 3 frames"},
+        {"render --size 4x4 --frames 1 --out @/one-####.png", 0, "", {"@/one-0000.png"}, {}, "wrote 1 frame to"},
+        // layer 0 is the input itself: Shadertoy's iChannel0 over the footage
+        {"render --code @/ichannel0.st.glsl --language shadertoy --input @/in-0001.png --layer 0=input --out @/l.png", 0, "",
+         {"@/l.png"}, {}, "", -1, "", "@/in-0001.png=@/l.png"},
+        {"render --code @/ichannel0.st.glsl --language shadertoy --input @/in-####.png --layer 0=input --frames 2-3 --out @/k-####.png",
+         0, "", {}, {}, "", -1, "", "@/in-0003.png=@/k-0003.png"},
+        {"render --input @/in-0001.png --layer 3=@/in-####.png --frames 1-2 --out @/j-####.png", 0, "", {"@/j-0002.png"}},
+        // formats by extension; inputs in any of them
+        {"render --input @/in.tif --depth 16 --out @/t.tif", 0, "", {"@/t.tif"}, {}, "(6x4, 16 bits)"},
+        {"render --input @/in.tif --out @/t.jpg", 0, "", {"@/t.jpg"}},
+        {"render --input @/in.tif --depth 16 --out @/t.dpx", 0, "", {"@/t.dpx"}},
+        {"render --input @/in.tif --depth 32 --exr-half --out @/t.exr", 0, "", {"@/t.exr"}},
+        {"render --input @/t.exr --out @/u.png", 0, "", {"@/u.png"}},
+        // raw frames on standard output: RGBA at 1, 2 or 4 bytes a channel, in frame order
+        {"render --size 4x2 --out -", 0, "wrote - (4x2, 8 bits)", {}, {}, "", 32},
+        {"render --size 4x2 --depth 16 --out -", 0, "", {}, {}, "", 64},
+        {"render --size 4x2 --depth 32 --frames 0-2 --threads 2 --out -", 0, "wrote 3 frames to standard output", {}, {}, "", 384},
+    };
+    for (const Case &c : cases)
+        check(c);
+}
+
+// Standard output holds frame 0 then frame 1 then frame 2 even when threads
+// finish them out of order.
+TEST_F(CliCases, StandardOutputFramesComeInOrder)
+{
+    write("t.glsl", "void main(){ outColor = vec4(time * 4.0, 0.0, 0.0, 1.0); }\n");
+    ASSERT_EQ(run("render --code @/t.glsl --size 2x1 --fps 4 --frames 0-3 --threads 2 --out -"), 0)
+        << read(path("stderr"));
+    std::string out = read(path("stdout"));
+    ASSERT_EQ(out.size(), 32u);
+    for (int f = 0; f < 4; ++f)
+        EXPECT_EQ(static_cast<unsigned char>(out[f * 8]), f == 0 ? 0 : 255) << f;  /* time*4 = f: clamps from 1 */
+}
+
+// On a terminal a frame range shows its progress with the elapsed time and
+// an estimate, and the line is ended before the summary. `script` (bsdutils,
+// essential in Debian) gives the render a terminal.
+TEST_F(CliCases, ProgressLineOnATerminalEndsWithANewline)
+{
+    std::string render = std::string(QV_QVHOST_PATH) + " render --size 4x4 --frames 0-2 --out " + path("p-####.png");
+    std::string line = "script -qec \"" + render + "\" /dev/null >" + path("tty");
+    ASSERT_EQ(std::system(line.c_str()), 0) << read(path("tty"));
+    std::string tty = read(path("tty"));
+    EXPECT_NE(tty.find("\rrendered 3/3 frames (100%), 0:00 elapsed, about 0:00 left"), std::string::npos) << tty;
+    std::size_t summary = tty.find("wrote 3 frames");
+    ASSERT_NE(summary, std::string::npos) << tty;
+    EXPECT_EQ(tty.substr(summary - 2, 2), "\r\n");  /* the progress line was ended (the terminal adds \r) */
+}
+
+// Memory that runs out gives a message and status 1, never an abort.
+TEST_F(CliCases, RunningOutOfMemoryIsAFailureNotACrash)
+{
+    std::string line = "ulimit -v 2000000; exec " + std::string(QV_QVHOST_PATH) + " render --size 12000x12000 --out " +
+                       path("big.png") + " 2>" + path("stderr");
+    int status = std::system(("sh -c '" + line + "'").c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << read(path("stderr"));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(read(path("stderr")).find("out of memory"), std::string::npos) << read(path("stderr"));
+}
+
+// Ctrl-C is the host's abort: the Lua frame in progress stops, the frames
+// written stay, and the status is 130.
+TEST_F(CliCases, InterruptStopsTheRenderAndKeepsTheFramesWritten)
+{
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::string err = path("stderr");
+        std::freopen(err.c_str(), "w", stderr);
+        std::string code = path("hang.lua"), out = path("h-####.png");
+        ::execl(QV_QVHOST_PATH, "qvhost", "render", "--language", "lua", "--code", code.c_str(), "--size", "4x4",
+                "--frames", "0-3", "--out", out.c_str(), static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    for (int i = 0; i < 600 && !exists(path("h-0001.png")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(exists(path("h-0001.png")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  /* into frame 2's endless loop */
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << read(path("stderr"));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    std::string err = read(path("stderr"));
+    EXPECT_NE(err.find("qvhost render: interrupted"), std::string::npos) << err;
+    EXPECT_TRUE(exists(path("h-0000.png")));
+    EXPECT_FALSE(exists(path("h-0002.png")));
+    EXPECT_FALSE(exists(path("h-0003.png")));
+}
+
+} // namespace
