@@ -1,6 +1,7 @@
 // An instance to and from a saved project: values by disk ID, arbitrary
 // values by FLATTEN and UNFLATTEN, sequence data by GET_FLATTENED_SEQUENCE_DATA
 // and SEQUENCE_RESETUP.
+#include "testhost/composition.h"
 #include "testhost/handles.h"
 #include "testhost/instance.h"
 
@@ -69,6 +70,10 @@ void checkNumbers(const PF_ParamDef &def, const std::vector<double> &n, const st
     if (def.param_type == PF_Param_COLOR)
         for (double v : n)
             require(v >= 0 && v <= 255, where, "has a channel outside 0 to 255");
+    if (def.param_type == PF_Param_LAYER)  /* the composition's layers are 1 to kLayerCount */
+        require(n[0] >= 0 && n[0] <= kLayerCount, where,
+                "layer " + std::to_string(A_long(n[0])) + " is not between 0 (none) and " +
+                    std::to_string(kLayerCount));
 }
 
 void storeNumbers(PF_ParamDef &def, A_long &layer, const std::vector<double> &n)

@@ -180,7 +180,9 @@ void readHeader(const json &doc, Project &project)
     if (format == doc.end() || *format != kFormat)
         refuse("", std::string("not a project: \"format\" is not \"") + kFormat + "\"");
     project.version = int(integer(member(doc, "version", "project"), "\"version\""));
-    if (project.version < 1 || project.version > kProjectFormatVersion)
+    if (project.version < 1)
+        refuse("", "format version " + std::to_string(project.version) + " does not exist: versions count from 1");
+    if (project.version > kProjectFormatVersion)
         refuse("", "format version " + std::to_string(project.version) + " is newer than this qvhost reads (" +
                        std::to_string(kProjectFormatVersion) + ")");
     const json &effect = member(doc, "effect", "project");

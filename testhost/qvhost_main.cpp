@@ -11,6 +11,7 @@ int main(int argc, char **argv)
     qvh::addParamsCommand(app, status);
     qvh::addProjectCommand(app, status);
     qvh::addUiCommands(app, status);
+    qvh::addPressCommand(app, status);
     CLI11_PARSE(app, argc, argv);
     return status;
 }

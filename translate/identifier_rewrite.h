@@ -8,8 +8,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qv {
+
+// The names of the engine's GLSL text that the conversion renames, in the
+// order it renames them.
+const std::vector<std::string> &reservedNames();
 
 // Renames every occurrence of `name` that has a character other than an ASCII
 // letter, digit, '$' or '_' before it and one other than a letter, digit or

@@ -4,6 +4,8 @@
 
 #include "embedded/kFragmentPreludeText.h"
 #include "embedded/kVertexShaderText.h"
+#include "translate/identifier_rewrite.h"
+#include "translate/shadertoy_wrap.h"
 
 #include <algorithm>
 
@@ -111,6 +113,30 @@ TEST_F(EngineTest, FullGlslCodeCompilesWithNothingAdded)
     EXPECT_EQ(render(frame, code, false), "");
     EXPECT_EQ(frame.output.get(0, 0, 1), 15);   /* (0.5 / 8) * 255 */
     EXPECT_EQ(frame.output.get(0, 0, 2), 127);  /* 0.5 * 255 */
+}
+
+// Shadertoy code that declares the engine's names compiles once converted,
+// comma lists at global scope included: every renamed name in one list, and
+// the shapes users write.
+TEST_F(EngineTest, ConvertedDeclarationsOfEngineNamesCompile)
+{
+    std::string everyName = "float a";
+    for (const std::string &name : qv::reservedNames())
+        everyName += ", " + name;
+    const std::string shaders[] = {
+        everyName + ";\nvoid mainImage(out vec4 fragColor, in vec2 fragCoord) {\n"
+                    "    fragColor = vec4(time + layer + color, uv, point3d, 1.0) * texture(iChannel0, fragCoord);\n}\n",
+        "float a, time;\nfloat b = 1.0, layerResolution = 2.0;\n"
+        "void mainImage(out vec4 fragColor, in vec2 fragCoord) {\n"
+        "    float c = 0.5,fps = iTime;\n"
+        "    fragColor = vec4(a + time, b * layerResolution, c + fps, iChannelTime[1]);\n}\n",
+    };
+    for (std::string code : shaders) {
+        Frame frame(4, 4, 8);
+        qv::ShadertoyTranslator(code);
+        qv::wrapShadertoyCode(code);
+        EXPECT_EQ(render(frame, code), "") << code;
+    }
 }
 
 TEST_F(EngineTest, InfoLogIsCutTo1023Characters)

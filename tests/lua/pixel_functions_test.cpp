@@ -83,6 +83,7 @@ const ErrorCase kErrorCases[] = {
     {"qv.getColor(0, {})", "Wrong parameter type: A number should be sent"},
     {"qv.getColor(1.5, 0, 0)", "Wrong parameter type: An integer should be sent"},
     {"qv.getColor(-3, 0, 0)", "Index should be an integer in range -2~9."},
+    {"qv.getColor(10, 0, 0)", "Index should be an integer in range -2~9."},
     {"qv.getColor(0, 0, 'y')", "Wrong parameter type: A number should be sent"},
     {"qv.setColor('x', 0, 1, 1, 1, 1)", "Wrong parameter type: A number should be sent"},
     {"qv.setColor(0, true, 1, 1, 1, 1)", "Wrong parameter type: A number should be sent"},
@@ -141,6 +142,16 @@ TEST_F(PixelTest, GetColorReadsInputOutputAndLayers)
     EXPECT_EQ(values("qv.getColor(3, 3, 2)"), "0.0 0.0 0.0 1.0");
     EXPECT_EQ(values("qv.getColor(3, '3', '2')"), "0.0 0.0 0.0 1.0");  // numeric strings pass
     EXPECT_EQ(values("qv.getColor(4, 3, 2)"), "0.0 0.0 0.0 0.0");
+}
+
+// -2 and 9 are the ends of the layer index range: both read their buffer.
+TEST_F(PixelTest, LastLayerIsReadable)
+{
+    TestWorld layer9(4, 3, 8);
+    layer(9, layer9);
+    layer9.set<uint8_t>(1, 1, 255, 0, 255, 0);
+    EXPECT_EQ(values("qv.getColor(9, 1, 1)"), "1.0 0.0 1.0 0.0");
+    EXPECT_EQ(values("qv.ch('layer', 9, 1, 1)"), "1.0 0.0 1.0 0.0");
 }
 
 TEST_F(PixelTest, ReadsOutsideTheFrameAreZeros)

@@ -38,11 +38,16 @@ TEST_F(ParamsUITest, FlagsAreRewrittenOnEveryUpdate)
     EXPECT_EQ(disabledLayers(instance()), "1111111110");
 }
 
+// Only the disabled flag is the update's: a separator the layers already
+// show stays, whether the layer ends enabled or disabled.
 TEST_F(ParamsUITest, OtherUIFlagsOfALayerAreKept)
 {
+    for (int i : {2, 3})
+        instance().setUIFlags(qv::kFirstLayerParam + i, PF_PUI_ECW_SEPARATOR | PF_PUI_DISABLED);
     instance().setCheckbox(qv::kFirstLoadLayerParam + 2, true);
     ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 2), 0);
+    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 2), PF_PUI_ECW_SEPARATOR);
+    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 3), PF_PUI_ECW_SEPARATOR | PF_PUI_DISABLED);
     EXPECT_EQ(instance().uiFlags(qv::kCodeParam), PF_PUI_INVISIBLE | PF_PUI_NO_ECW_UI);
 }
 
