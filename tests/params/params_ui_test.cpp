@@ -1,6 +1,9 @@
 #include "common/host_fixture.h"
 #include "host/param_indices.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using ParamsUITest = InstanceTest;
@@ -14,28 +17,26 @@ std::string disabledLayers(const qvh::Instance &instance)
     return flags;
 }
 
-TEST_F(ParamsUITest, WithEveryLoadLayerOffAllLayersAreDisabled)
+// Each step turns "Load layer" switches on or off, then updates: exactly the
+// layers whose switch is on are enabled, whatever the flags were before.
+TEST_F(ParamsUITest, EachLayerIsEnabledExactlyWhileItsSwitchIsOn)
 {
-    EXPECT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111111111");
-}
-
-TEST_F(ParamsUITest, TurningLoadLayerFourOnEnablesLayerFourOnly)
-{
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 4, true);
-    EXPECT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111011111");
-}
-
-TEST_F(ParamsUITest, FlagsAreRewrittenOnEveryUpdate)
-{
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 0, true);
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 9, true);
-    ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "0111111110");
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 0, false);
-    ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111111110");
+    struct Step {
+        std::vector<std::pair<int, bool>> switches;
+        const char *disabled;
+    };
+    const Step steps[] = {
+        {{}, "1111111111"},
+        {{{4, true}}, "1111011111"},
+        {{{4, false}, {0, true}, {9, true}}, "0111111110"},
+        {{{0, false}}, "1111111110"},
+    };
+    for (const Step &step : steps) {
+        for (const auto &[layer, on] : step.switches)
+            instance().setCheckbox(qv::kFirstLoadLayerParam + layer, on);
+        ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
+        EXPECT_EQ(disabledLayers(instance()), step.disabled);
+    }
 }
 
 // Only the disabled flag is the update's: a separator the layers already
