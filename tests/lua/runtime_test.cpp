@@ -113,12 +113,23 @@ TEST_F(RuntimeTest, FirstLineSyntaxErrorIsReportedAtLineFour)
     EXPECT_NE(m.find("]:6: third"), std::string::npos) << m;
 }
 
-TEST_F(RuntimeTest, PackagePathChunkIsExact)
+// What the search-path chunk leaves behind: the standard paths, then the
+// plug-in folder's "Tessmar" sub-folder and the folder itself.
+TEST_F(RuntimeTest, ModuleSearchPathsEndWithThePluginFolders)
 {
-    EXPECT_STREQ(qv::packagePathChunk,
-                 "\npackage.path = package.path .. \";\" .. pluginFolder .. \"/Tessmar/?.lua;\" .. pluginFolder .. "
-                 "\"/?.lua;\"\npackage.cpath = package.cpath .. \";\" .. pluginFolder .. \"/Tessmar/?.co;\" .. "
-                 "pluginFolder .. \"/?.co;\"\n");
+    const std::string folder = pluginFolder_;
+    std::string both = run("return package.path .. '\\n' .. package.cpath").value_or("");
+    std::size_t split = both.find('\n');
+    ASSERT_NE(split, std::string::npos) << both;
+    const std::string paths[][2] = {
+        {both.substr(0, split), ";" + folder + "/Tessmar/?.lua;" + folder + "/?.lua;"},
+        {both.substr(split + 1), ";" + folder + "/Tessmar/?.co;" + folder + "/?.co;"},
+    };
+    for (const auto &[value, tail] : paths) {
+        ASSERT_GT(value.size(), tail.size()) << value;
+        EXPECT_EQ(value.substr(value.size() - tail.size()), tail) << value;
+        EXPECT_EQ(value.find(';' + folder), value.size() - tail.size()) << value << ": added once, at the end";
+    }
 }
 
 TEST_F(RuntimeTest, RequireFindsModulesInThePluginFolderAndTessmar)
