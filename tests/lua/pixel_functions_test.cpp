@@ -48,7 +48,9 @@ const ErrorCase kErrorCases[] = {
     {"qv.ch('point', 3, -1)", "Dimension should be an integer in range 0~1."},
     {"qv.ch('point', 3, 1.0)", "Wrong parameter type: An integer should be sent"},
     {"qv.ch('3d', 3, 3)", "Dimension should be an integer in range 0~2."},
+    {"qv.ch('3d', 3, -1)", "Dimension should be an integer in range 0~2."},
     {"qv.ch('color', 2, 3)", "Color channel should be an integer in range 0~2 (0:R, 1:G, 2:B)."},
+    {"qv.ch('color', 2, -1)", "Color channel should be an integer in range 0~2 (0:R, 1:G, 2:B)."},
     {"qv.ch('c', 0)", "Wrong param name."},
     {"qv.ch('', 0)", "Wrong param name."},
     {"qv.ch('xyz', 0)", "Wrong param name."},
@@ -114,6 +116,8 @@ TEST_F(PixelTest, ChReadsEveryKind)
     EXPECT_EQ(values("qv.ch('xo', 0)"), "0.25 0.5 0.75");
     EXPECT_EQ(values("qv.ch('colour', 2)"), "0.25 0.5 0.75");
     EXPECT_EQ(values("qv.ch('color', 2, 1)"), "0.5");
+    EXPECT_EQ(values("qv.ch('color', 2, 0)") + values("qv.ch('color', 2, 2)"), "0.250.75");  // both ends
+    EXPECT_EQ(values("qv.ch('point', 0, 0)") + values("qv.ch('3D', 9, 0)"), "30.059.0");
 }
 
 TEST_F(PixelTest, ChReadsLayersLikeGetColor)
