@@ -94,8 +94,8 @@ std::string wordBefore(const std::string &text, std::size_t end)
     return text.substr(start, end - start);
 }
 
-// Whether the statement starting at code[i] opens as a declaration does:
-// a word that is no expression's, white space, then a name.
+// Whether the statement starting at code[i] opens the way a declaration
+// does: a word that is no expression's, white space, then a name.
 bool opensDeclaration(const std::string &code, std::size_t i)
 {
     std::size_t start = skipSpaces(code, i), end = start;

@@ -32,8 +32,9 @@ void RewriteName(std::string &text, const std::string &name, const std::string &
 // Converting converted code again changes nothing, as long as the code does
 // not declare a channel input itself: the engine names a conversion writes
 // (layer, layerResolution, time) are renamed only where the code declares
-// them, and a channel input in declaration position ("float iChannelTime[0];")
-// turns into exactly such a declaration.
+// them (after a type, or further on in a list: "float a, time;"), and a
+// channel input in declaration position ("float iChannelTime[0];",
+// "float a, iChannel0;") turns into exactly such a declaration.
 void ShadertoyTranslator(std::string &text);
 
 } // namespace qv
