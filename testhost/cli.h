@@ -11,5 +11,6 @@ void addRenderCommand(CLI::App &app, int &status);
 void addParamsCommand(CLI::App &app, int &status);
 void addProjectCommand(CLI::App &app, int &status);
 void addUiCommands(CLI::App &app, int &status);  // edit, about
+void addPressCommand(CLI::App &app, int &status);
 
 } // namespace qvh

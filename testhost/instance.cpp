@@ -248,6 +248,12 @@ PF_ParamDef Instance::param(PF_ParamIndex index) const
 
 PF_ParamUIFlags Instance::uiFlags(PF_ParamIndex index) const { return param(index).ui_flags; }
 
+void Instance::setUIFlags(PF_ParamIndex index, PF_ParamUIFlags flags)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    values_.at(index).ui_flags = flags;
+}
+
 // The record of `index`, which must be of `type`; the caller holds mutex_.
 PF_ParamDef &Instance::valueOf(PF_ParamIndex index, PF_ParamType type)
 {

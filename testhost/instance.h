@@ -94,6 +94,9 @@ public:
     // The current record of `index`: the declaration with the value and UI flags.
     PF_ParamDef param(PF_ParamIndex index) const;
     PF_ParamUIFlags uiFlags(PF_ParamIndex index) const;
+    // Sets the UI flags as an earlier update (of this effect or another tool)
+    // left them; no command is sent.
+    void setUIFlags(PF_ParamIndex index, PF_ParamUIFlags flags);
 
     void setFloat(PF_ParamIndex index, double value);              // float slider
     void setSlider(PF_ParamIndex index, A_long value);             // integer slider

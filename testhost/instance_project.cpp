@@ -67,12 +67,13 @@ void checkNumbers(const PF_ParamDef &def, const std::vector<double> &n, const st
                     std::to_string(def.u.pd.num_choices));
     if (def.param_type == PF_Param_CHECKBOX)
         require(n[0] == 0 || n[0] == 1, where, "is neither on nor off");
-    if (def.param_type == PF_Param_LAYER)  /* the composition: the effect's layer and ten others */
-        require(n[0] >= 0 && n[0] <= kLayerCount + 1, where,
-                "layer " + std::to_string(A_long(n[0])) + " is not 0 (none) to " + std::to_string(kLayerCount + 1));
     if (def.param_type == PF_Param_COLOR)
         for (double v : n)
             require(v >= 0 && v <= 255, where, "has a channel outside 0 to 255");
+    if (def.param_type == PF_Param_LAYER)  /* the composition's layers are 1 to kLayerCount */
+        require(n[0] >= 0 && n[0] <= kLayerCount, where,
+                "layer " + std::to_string(A_long(n[0])) + " is not between 0 (none) and " +
+                    std::to_string(kLayerCount));
 }
 
 void storeNumbers(PF_ParamDef &def, A_long &layer, const std::vector<double> &n)

@@ -181,7 +181,7 @@ void readHeader(const json &doc, Project &project)
         refuse("", std::string("not a project: \"format\" is not \"") + kFormat + "\"");
     project.version = int(integer(member(doc, "version", "project"), "\"version\""));
     if (project.version < 1)
-        refuse("", "format version " + std::to_string(project.version) + " is not a valid version (they start at 1)");
+        refuse("", "format version " + std::to_string(project.version) + " does not exist: versions count from 1");
     if (project.version > kProjectFormatVersion)
         refuse("", "format version " + std::to_string(project.version) + " is newer than this qvhost reads (" +
                        std::to_string(kProjectFormatVersion) + ")");

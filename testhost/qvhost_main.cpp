@@ -52,6 +52,7 @@ int main(int argc, char **argv)
     qvh::addParamsCommand(app, status);
     qvh::addProjectCommand(app, status);
     qvh::addUiCommands(app, status);
+    qvh::addPressCommand(app, status);
     if (argc < 2) {
         std::fputs(app.help().c_str(), stderr);  /* the commands, for someone starting out */
         return 2;

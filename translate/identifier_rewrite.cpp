@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -92,11 +94,51 @@ std::string wordBefore(const std::string &text, std::size_t end)
     return text.substr(start, end - start);
 }
 
-// Whether `code` declares `name` at `at`: a word, white space, the name,
-// optional white space, then one of ; , = ) [ (.
-bool declaresAt(const std::string &code, const std::string &name, std::size_t at)
+// Whether the statement starting at code[i] opens the way a declaration
+// does: a word that is no expression's, white space, then a name.
+bool opensDeclaration(const std::string &code, std::size_t i)
 {
-    if (at == 0 || !isSpace(code[at - 1]))
+    std::size_t start = skipSpaces(code, i), end = start;
+    while (end < code.size() && isWordChar(code[end]))
+        ++end;
+    std::size_t name = skipSpaces(code, end);
+    if (end == start || name == end || name >= code.size() || isDigit(code[name]) || !isWordChar(code[name]))
+        return false;
+    std::string word = wordBefore(code, end);
+    return !word.empty() && !introducesExpression(word);
+}
+
+// The commas that separate the names of one declaration ("float a = f(1.0,
+// 2.0), time;"): outside every bracket of a statement that opens as a
+// declaration. One pass, so a long list costs no more than its length.
+std::vector<bool> declarationListCommas(const std::string &code)
+{
+    std::vector<bool> commas(code.size(), false);
+    int depth = 0;
+    bool opens = opensDeclaration(code, 0);
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        char c = code[i];
+        if (c == '(' || c == '[')
+            ++depth;
+        else if ((c == ')' || c == ']') && depth > 0)
+            --depth;
+        else if (c == ',')
+            commas[i] = opens && depth == 0;
+        else if (c != '\0' && std::strchr(";{}#", c)) {
+            depth = 0;  /* a new statement: no bracket stays open across one */
+            opens = opensDeclaration(code, i + 1);
+        }
+    }
+    return commas;
+}
+
+// Whether `code` declares `name` at `at`: the name, optional white space,
+// then one of ; , = ) [ ( -- after a word and white space, or after a comma
+// of a declaration list.
+bool declaresAt(const std::string &code, const std::vector<bool> &listCommas, const std::string &name,
+                std::size_t at)
+{
+    if (at == 0 || !(isSpace(code[at - 1]) || code[at - 1] == ','))
         return false;
     std::size_t next = skipSpaces(code, at + name.size());
     if (next >= code.size() || code[next] == '\0' || !std::strchr(";,=)[(", code[next]))
@@ -104,6 +146,8 @@ bool declaresAt(const std::string &code, const std::string &name, std::size_t at
     std::size_t end = at;
     while (end > 0 && isSpace(code[end - 1]))
         --end;
+    if (end > 0 && code[end - 1] == ',')
+        return listCommas[end - 1];
     std::string word = wordBefore(code, end);
     return !word.empty() && !introducesExpression(word);
 }
@@ -112,8 +156,9 @@ bool declaresAt(const std::string &code, const std::string &name, std::size_t at
 bool declares(const std::string &text, const std::string &name)
 {
     std::string code = codeOnly(text);
+    std::vector<bool> listCommas = declarationListCommas(code);
     for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1))
-        if (declaresAt(code, name, at))
+        if (declaresAt(code, listCommas, name, at))
             return true;
     return false;
 }
@@ -189,6 +234,12 @@ void rewriteChannels(std::string &text)
 }
 
 } // namespace
+
+const std::vector<std::string> &reservedNames()
+{
+    static const std::vector<std::string> names(std::begin(kReservedNames), std::end(kReservedNames));
+    return names;
+}
 
 void RewriteName(std::string &text, const std::string &name, const std::string &replacement)
 {

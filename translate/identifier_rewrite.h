@@ -8,8 +8,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qv {
+
+// The names of the engine's GLSL text that the conversion renames, in the
+// order it renames them.
+const std::vector<std::string> &reservedNames();
 
 // Renames every occurrence of `name` that has a character other than an ASCII
 // letter, digit, '$' or '_' before it and one other than a letter, digit or
@@ -27,8 +32,9 @@ void RewriteName(std::string &text, const std::string &name, const std::string &
 // Converting converted code again changes nothing, as long as the code does
 // not declare a channel input itself: the engine names a conversion writes
 // (layer, layerResolution, time) are renamed only where the code declares
-// them, and a channel input in declaration position ("float iChannelTime[0];")
-// turns into exactly such a declaration.
+// them (after a type, or further on in a list: "float a, time;"), and a
+// channel input in declaration position ("float iChannelTime[0];",
+// "float a, iChannel0;") turns into exactly such a declaration.
 void ShadertoyTranslator(std::string &text);
 
 } // namespace qv

@@ -3,7 +3,8 @@
 #include "engine_fixture.h"
 
 #include "embedded/kFragmentPreludeText.h"
-#include "embedded/kVertexShaderText.h"
+#include "translate/identifier_rewrite.h"
+#include "translate/shadertoy_wrap.h"
 
 #include <algorithm>
 
@@ -11,23 +12,27 @@ namespace {
 
 const std::string kFill = "void main(){ outColor = vec4(0.2, 0.4, 0.6, 0.8); }";
 
-TEST(ShaderTexts, VertexShaderIs182BytesStartingWithALineFeed)
+// The prelude's functions as user code sees them: getColor reads the input
+// by its index or without one and gives transparent black for an index that
+// names no buffer; xy2uv undoes uv2xy.
+TEST_F(EngineTest, PreludeFunctionsDoWhatTheySay)
 {
-    std::string text(kVertexShaderText, kVertexShaderText_size);
-    EXPECT_EQ(text.size(), 182u);
-    EXPECT_EQ(text.substr(0, 19), "\n#version 330 core\n");
-    EXPECT_EQ(text.substr(text.size() - 16), "uv = aUVW.xy;\n}\n");
-}
-
-TEST(ShaderTexts, PreludeIs48LinesOf1018Bytes)
-{
-    std::string text(kFragmentPreludeText, kFragmentPreludeText_size);
-    EXPECT_EQ(text.size(), 1018u);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 48);
-    EXPECT_EQ(text.substr(0, 15), "\n#define host 0");
-    EXPECT_EQ(text.substr(text.size() - 3), "}\n\n");  /* ends with an empty line */
-    EXPECT_NE(text.find("else if(layerId>=0 && layerId<=9) return texture(layer[layerId],coord);\n"),
-              std::string::npos);
+    Frame frame(8, 4, 32);
+    frame.input.fill(1.0, 0.25, 0.5, 0.75);
+    const std::string code =
+        "void main(){\n"
+        "    vec4 none = getColor(10, uv) + getColor(-3, uv);\n"
+        "    vec2 back = xy2uv(uv2xy(uv));\n"
+        "    outColor = vec4(getColor(INPUT_LAYER_INDEX, uv).rg, getColor(uv).b,\n"
+        "                    none.r + none.g + none.b + none.a + distance(back, uv));\n"
+        "}\n";
+    EXPECT_EQ(render(frame, code), "");
+    for (int x : {0, 7}) {
+        EXPECT_EQ(frame.output.get(x, 1, 1), 0.25) << x;
+        EXPECT_EQ(frame.output.get(x, 1, 2), 0.5) << x;
+        EXPECT_EQ(frame.output.get(x, 1, 3), 0.75) << x;
+        EXPECT_NEAR(frame.output.get(x, 1, 0), 0.0, 1e-6) << x;
+    }
 }
 
 TEST_F(EngineTest, AssemblesVersionPlatformPreludeAndCode)
@@ -41,7 +46,8 @@ TEST_F(EngineTest, WrapPutsThePreludeInFront)
 {
     Frame frame(4, 4, 8);
     render(frame, kFill, true);
-    EXPECT_EQ(engine().fragmentText(), engine().makeFragmentSource(kFill, 330));
+    EXPECT_EQ(engine().fragmentText(),
+              "#version 330 core\n#define platform 0\n" + std::string(kFragmentPreludeText) + "#line 1\n" + kFill);
     render(frame, kFill, false);
     EXPECT_EQ(engine().fragmentText(), kFill);
 }
@@ -111,6 +117,30 @@ TEST_F(EngineTest, FullGlslCodeCompilesWithNothingAdded)
     EXPECT_EQ(render(frame, code, false), "");
     EXPECT_EQ(frame.output.get(0, 0, 1), 15);   /* (0.5 / 8) * 255 */
     EXPECT_EQ(frame.output.get(0, 0, 2), 127);  /* 0.5 * 255 */
+}
+
+// Shadertoy code that declares the engine's names compiles once converted,
+// comma lists at global scope included: every renamed name in one list, and
+// the shapes users write.
+TEST_F(EngineTest, ConvertedDeclarationsOfEngineNamesCompile)
+{
+    std::string everyName = "float a";
+    for (const std::string &name : qv::reservedNames())
+        everyName += ", " + name;
+    const std::string shaders[] = {
+        everyName + ";\nvoid mainImage(out vec4 fragColor, in vec2 fragCoord) {\n"
+                    "    fragColor = vec4(time + layer + color, uv, point3d, 1.0) * texture(iChannel0, fragCoord);\n}\n",
+        "float a, time;\nfloat b = 1.0, layerResolution = 2.0;\n"
+        "void mainImage(out vec4 fragColor, in vec2 fragCoord) {\n"
+        "    float c = 0.5,fps = iTime;\n"
+        "    fragColor = vec4(a + time, b * layerResolution, c + fps, iChannelTime[1]);\n}\n",
+    };
+    for (std::string code : shaders) {
+        Frame frame(4, 4, 8);
+        qv::ShadertoyTranslator(code);
+        qv::wrapShadertoyCode(code);
+        EXPECT_EQ(render(frame, code), "") << code;
+    }
 }
 
 // The whole log, with the user's own line numbers: the last of 200 errors

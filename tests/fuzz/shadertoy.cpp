@@ -19,24 +19,22 @@
 #include <cstdlib>
 #include <regex>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char *const kNames[] = {
-    "uv", "outColor", "getColor", "uv2xy", "xy2uv", "slider", "angle", "checkbox",
-    "point", "point3d", "color", "layer", "layerResolution", "inLayer", "time", "fps",
-    "width", "height", "origin", "resolution", "INPUT_LAYER_INDEX", "OUTPUT_LAYER_INDEX",
-    "platform", "host"};
-
-constexpr std::size_t kNameCount = sizeof kNames / sizeof *kNames;
+const std::vector<std::string> &kNames = qv::reservedNames();
 
 // What renaming kNames[i] stands for.
 const std::regex &namePattern(std::size_t i)
 {
-    static std::regex *patterns[kNameCount] = {};
-    if (!patterns[i])
-        patterns[i] = new std::regex(std::string("([^a-zA-Z0-9\\$_])") + kNames[i] + "(?=[^a-zA-Z0-9_])");
-    return *patterns[i];
+    static std::vector<std::regex> patterns = [] {
+        std::vector<std::regex> made;
+        for (const std::string &name : kNames)
+            made.emplace_back("([^a-zA-Z0-9\\$_])" + name + "(?=[^a-zA-Z0-9_])");
+        return made;
+    }();
+    return patterns[i];
 }
 
 void expect(bool ok, const char *what)
@@ -73,10 +71,12 @@ std::string withoutComments(const std::string &text)
     return out;
 }
 
-// A channel input right after a word and white space: a declaration of it.
+// A channel input right after a word and white space, or after a comma that
+// may continue a declaration list ("float a = 1.0, iChannel0;"): a
+// declaration of it.
 bool declaresAChannelInput(const std::string &text)
 {
-    static const std::regex declaration("[A-Za-z0-9_]\\s+iChannel");
+    static const std::regex declaration("[A-Za-z0-9_]\\s+(iChannel|[A-Za-z0-9_]+[^;{}#]*,\\s*iChannel)");
     return std::regex_search(text, declaration) || std::regex_search(withoutComments(text), declaration);
 }
 
@@ -88,7 +88,7 @@ bool holdsAChannelInput(const std::string &text)
 
 bool holdsAnything(const std::string &text)
 {
-    for (const char *name : kNames)
+    for (const std::string &name : kNames)
         if (text.find(name) != std::string::npos)
             return true;
     return text.find("iChannel") != std::string::npos;
@@ -106,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!holdsAnything(text))
         expect(once == text, "text with nothing to convert changed");
 
-    const std::size_t which = size % kNameCount;
-    const char *name = kNames[which];
+    const std::size_t which = size % kNames.size();
+    const std::string &name = kNames[which];
     std::string renamed = text;
     qv::RewriteName(renamed, name, std::string("qv_user_") + name);
     expect(renamed == std::regex_replace(text, namePattern(which), std::string("$1qv_user_") + name),

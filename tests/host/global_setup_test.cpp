@@ -1,3 +1,4 @@
+#include "common/effect_flags.h"
 #include "common/host_fixture.h"
 #include "base/global_data.h"
 #include "support/platform.h"
@@ -42,8 +43,8 @@ TEST_F(GlobalSetupTest, ReportsVersionFlagsAndFillsGlobalData)
     qvh::CommandResult r = effect().globalSetup();
     ASSERT_EQ(r.err, PF_Err_NONE) << r.message();
     EXPECT_EQ(r.out.my_version, 0x00080001u);
-    EXPECT_EQ(r.out.out_flags, 0x06008064);
-    EXPECT_EQ(r.out.out_flags2, 0x00801400);
+    EXPECT_EQ(r.out.out_flags, kEffectOutFlags);
+    EXPECT_EQ(r.out.out_flags2, kEffectOutFlags2);
     EXPECT_EQ(effect().piplMismatch(), "");
     EXPECT_EQ(qvh::host().registeredNames(), std::vector<std::string>{"Quorvel"});
     EXPECT_EQ(global().pluginId, 1u);

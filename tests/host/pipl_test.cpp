@@ -1,3 +1,4 @@
+#include "common/effect_flags.h"
 #include "testhost/pipl_reader.h"
 #include "testhost/plugin.h"
 
@@ -25,8 +26,8 @@ TEST(Pipl, BuiltResourceHoldsTheTwelveProperties)
     EXPECT_EQ(pipl.u16("eSVR", 1), 15);
     EXPECT_EQ(pipl.u32("eVER"), 0x00080001u);
     EXPECT_EQ(pipl.find("eINF")->length, 2u);
-    EXPECT_EQ(pipl.u32("eGLO"), 0x06008064u);
-    EXPECT_EQ(pipl.u32("eGL2"), 0x00801400u);
+    EXPECT_EQ(pipl.u32("eGLO"), uint32_t(kEffectOutFlags));
+    EXPECT_EQ(pipl.u32("eGL2"), uint32_t(kEffectOutFlags2));
     EXPECT_EQ(pipl.pascalString("eMNA"), "Tessmar Quorvel");
     EXPECT_EQ(pipl.u32("aeFL"), 0u);
 }

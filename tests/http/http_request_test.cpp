@@ -1,5 +1,7 @@
 // `httpRequest` against a real cpp-httplib server on loopback, on a free port.
 #include "common/lua_fixture.h"
+#include "lua/abort_watch.h"
+#include "lua/host_functions.h"
 
 #include <httplib.h>
 
@@ -173,6 +175,16 @@ TEST_F(HttpTest, AMethodOutsideTheTableGivesMinusOneWithoutARequest)
     EXPECT_EQ(run("local s, b = __PCFuncs__.httpRequest(__PCData__.pcData, 5, 1, '127.0.0.1', " +
                   std::to_string(port_) + ", '/echo', 'x', 'text/plain') return s .. '|' .. b"),
               "-1|");
+    EXPECT_TRUE(received().empty());
+}
+
+PF_Err hostCancels(PF_ProgPtr) { return PF_Interrupt_CANCEL; }
+
+TEST_F(HttpTest, NoRequestLeavesOnceTheHostCancelled)
+{
+    pc().abortCheck = hostCancels;
+    EXPECT_EQ(request("post", "/echo", "'late'"), qv::kAbortMessage);
+    EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
     EXPECT_TRUE(received().empty());
 }
 

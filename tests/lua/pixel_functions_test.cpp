@@ -48,7 +48,9 @@ const ErrorCase kErrorCases[] = {
     {"qv.ch('point', 3, -1)", "Dimension should be an integer in range 0~1."},
     {"qv.ch('point', 3, 1.0)", "Wrong parameter type: An integer should be sent"},
     {"qv.ch('3d', 3, 3)", "Dimension should be an integer in range 0~2."},
+    {"qv.ch('3d', 3, -1)", "Dimension should be an integer in range 0~2."},
     {"qv.ch('color', 2, 3)", "Color channel should be an integer in range 0~2 (0:R, 1:G, 2:B)."},
+    {"qv.ch('color', 2, -1)", "Color channel should be an integer in range 0~2 (0:R, 1:G, 2:B)."},
     {"qv.ch('c', 0)", "Wrong param name."},
     {"qv.ch('', 0)", "Wrong param name."},
     {"qv.ch('xyz', 0)", "Wrong param name."},
@@ -83,6 +85,7 @@ const ErrorCase kErrorCases[] = {
     {"qv.getColor(0, {})", "Wrong parameter type: A number should be sent"},
     {"qv.getColor(1.5, 0, 0)", "Wrong parameter type: An integer should be sent"},
     {"qv.getColor(-3, 0, 0)", "Index should be an integer in range -2~9."},
+    {"qv.getColor(10, 0, 0)", "Index should be an integer in range -2~9."},
     {"qv.getColor(0, 0, 'y')", "Wrong parameter type: A number should be sent"},
     {"qv.setColor('x', 0, 1, 1, 1, 1)", "Wrong parameter type: A number should be sent"},
     {"qv.setColor(0, true, 1, 1, 1, 1)", "Wrong parameter type: A number should be sent"},
@@ -113,6 +116,8 @@ TEST_F(PixelTest, ChReadsEveryKind)
     EXPECT_EQ(values("qv.ch('xo', 0)"), "0.25 0.5 0.75");
     EXPECT_EQ(values("qv.ch('colour', 2)"), "0.25 0.5 0.75");
     EXPECT_EQ(values("qv.ch('color', 2, 1)"), "0.5");
+    EXPECT_EQ(values("qv.ch('color', 2, 0)") + values("qv.ch('color', 2, 2)"), "0.250.75");  // both ends
+    EXPECT_EQ(values("qv.ch('point', 0, 0)") + values("qv.ch('3D', 9, 0)"), "30.059.0");
 }
 
 TEST_F(PixelTest, ChReadsLayersLikeGetColor)
@@ -141,6 +146,16 @@ TEST_F(PixelTest, GetColorReadsInputOutputAndLayers)
     EXPECT_EQ(values("qv.getColor(3, 3, 2)"), "0.0 0.0 0.0 1.0");
     EXPECT_EQ(values("qv.getColor(3, '3', '2')"), "0.0 0.0 0.0 1.0");  // numeric strings pass
     EXPECT_EQ(values("qv.getColor(4, 3, 2)"), "0.0 0.0 0.0 0.0");
+}
+
+// -2 and 9 are the ends of the layer index range: both read their buffer.
+TEST_F(PixelTest, LastLayerIsReadable)
+{
+    TestWorld layer9(4, 3, 8);
+    layer(9, layer9);
+    layer9.set<uint8_t>(1, 1, 255, 0, 255, 0);
+    EXPECT_EQ(values("qv.getColor(9, 1, 1)"), "1.0 0.0 1.0 0.0");
+    EXPECT_EQ(values("qv.ch('layer', 9, 1, 1)"), "1.0 0.0 1.0 0.0");
 }
 
 TEST_F(PixelTest, ReadsOutsideTheFrameAreZeros)

@@ -1,6 +1,8 @@
 // qv.glsl and qv.full_glsl on a real GL context: passes write the output,
 // a later pass reads an earlier one through the output, errors stop the script.
 #include "common/lua_fixture.h"
+#include "lua/abort_watch.h"
+#include "lua/host_functions.h"
 
 namespace {
 
@@ -78,15 +80,29 @@ TEST_F(GlslFromLuaTest, PixelsOfEarlierPassesStayAfterAnError)
     EXPECT_EQ(out(0, 0), (std::vector<float>{1.0f, 0.5f, 0.25f, 0.0f}));
 }
 
+PF_Err hostCancels(PF_ProgPtr) { return PF_Interrupt_CANCEL; }
+
+// Once the host cancelled, no pass starts: the output keeps its pixels.
+TEST_F(GlslFromLuaTest, NoPassRunsOnceTheHostCancelled)
+{
+    pc().abortCheck = hostCancels;
+    const std::string calls[] = {
+        std::string("qv.glsl('") + kHalfRed + "')",
+        std::string("qv.full_glsl('#version 330 core\\nout vec4 outColor;\\n") + kHalfRed + "')",
+    };
+    for (const std::string &call : calls) {
+        EXPECT_EQ(run(call + " return 'went on'"), qv::kAbortMessage) << call;
+        EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL) << call;
+        EXPECT_EQ(out(0, 0), (std::vector<float>{0.0f, 0.0f, 0.0f, 0.0f})) << call;
+    }
+}
+
 TEST_F(GlslFromLuaTest, EightBitOutputIsConvertedByTheEngine)
 {
     frame(4, 4, 8);
     run(std::string("qv.glsl('") + kHalfRed + "')");
-    std::vector<uint8_t> p = output_->get<uint8_t>(1, 1);
-    EXPECT_EQ(p[0], 255);
-    EXPECT_NEAR(p[1], 128, 1);
-    EXPECT_NEAR(p[2], 64, 1);
-    EXPECT_EQ(p[3], 0);
+    /* 0.5 and 0.25 are exact in the float read back: x 255 and truncated */
+    EXPECT_EQ(output_->get<uint8_t>(1, 1), (std::vector<uint8_t>{255, 127, 63, 0}));
 }
 
 } // namespace

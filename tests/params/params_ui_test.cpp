@@ -1,6 +1,9 @@
 #include "common/host_fixture.h"
 #include "base/param_indices.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using ParamsUITest = InstanceTest;
@@ -14,35 +17,38 @@ std::string disabledLayers(const qvh::Instance &instance)
     return flags;
 }
 
-TEST_F(ParamsUITest, WithEveryLoadLayerOffAllLayersAreDisabled)
+// Each step turns "Load layer" switches on or off, then updates: exactly the
+// layers whose switch is on are enabled, whatever the flags were before.
+TEST_F(ParamsUITest, EachLayerIsEnabledExactlyWhileItsSwitchIsOn)
 {
-    EXPECT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111111111");
+    struct Step {
+        std::vector<std::pair<int, bool>> switches;
+        const char *disabled;
+    };
+    const Step steps[] = {
+        {{}, "1111111111"},
+        {{{4, true}}, "1111011111"},
+        {{{4, false}, {0, true}, {9, true}}, "0111111110"},
+        {{{0, false}}, "1111111110"},
+    };
+    for (const Step &step : steps) {
+        for (const auto &[layer, on] : step.switches)
+            instance().setCheckbox(qv::kFirstLoadLayerParam + layer, on);
+        ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
+        EXPECT_EQ(disabledLayers(instance()), step.disabled);
+    }
 }
 
-TEST_F(ParamsUITest, TurningLoadLayerFourOnEnablesLayerFourOnly)
-{
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 4, true);
-    EXPECT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111011111");
-}
-
-TEST_F(ParamsUITest, FlagsAreRewrittenOnEveryUpdate)
-{
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 0, true);
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 9, true);
-    ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "0111111110");
-    instance().setCheckbox(qv::kFirstLoadLayerParam + 0, false);
-    ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(disabledLayers(instance()), "1111111110");
-}
-
+// Only the disabled flag is the update's: a separator the layers already
+// show stays, whether the layer ends enabled or disabled.
 TEST_F(ParamsUITest, OtherUIFlagsOfALayerAreKept)
 {
+    for (int i : {2, 3})
+        instance().setUIFlags(qv::kFirstLayerParam + i, PF_PUI_ECW_SEPARATOR | PF_PUI_DISABLED);
     instance().setCheckbox(qv::kFirstLoadLayerParam + 2, true);
     ASSERT_EQ(instance().updateParamsUI().err, PF_Err_NONE);
-    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 2), 0);
+    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 2), PF_PUI_ECW_SEPARATOR);
+    EXPECT_EQ(instance().uiFlags(qv::kFirstLayerParam + 3), PF_PUI_ECW_SEPARATOR | PF_PUI_DISABLED);
     EXPECT_EQ(instance().uiFlags(qv::kCodeParam), PF_PUI_INVISIBLE | PF_PUI_NO_ECW_UI);
 }
 

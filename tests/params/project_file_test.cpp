@@ -161,17 +161,24 @@ TEST_F(ProjectFileTest, DamagedProjectsAreRefusedNamingTheProblemAndChangeNothin
         {"code missing", [](json &d) { entry(d, 2).erase("flat"); }, "disk ID 2: has no \"flat\""},
         {"sequence not base64", [](json &d) { d["sequence_data"] = "A"; }, "\"sequence_data\": is not valid base64"},
         {"newer version", [](json &d) { d["version"] = 2; }, "format version 2 is newer than this qvhost reads (1)"},
+        {"version 0", [](json &d) { d["version"] = 0; }, "format version 0 does not exist: versions count from 1"},
         {"no version", [](json &d) { d.erase("version"); }, "has no \"version\""},
         {"not a project", [](json &d) { d["format"] = "something else"; }, "not a project"},
         {"other effect", [](json &d) { d["effect"] = "Other Effect"; },
          "the project is for the effect \"Other Effect\", not \"Tessmar Quorvel\""},
         {"duplicate", [](json &d) { d["params"].push_back(entry(d, 3)); }, "disk ID 3: appears twice"},
-        {"popup range", [](json &d) { entry(d, 4)["value"] = 4; }, "choice 4 is not between 1 and 3"},
+        {"popup above range", [](json &d) { entry(d, 4)["value"] = 4; }, "choice 4 is not between 1 and 3"},
+        {"popup below range", [](json &d) { entry(d, 4)["value"] = 0; }, "choice 0 is not between 1 and 3"},
+        {"layer above range", [](json &d) { entry(d, 103)["value"] = 11; }, "layer 11 is not between 0 (none) and 10"},
+        {"layer below range", [](json &d) { entry(d, 103)["value"] = -1; }, "layer -1 is not between 0 (none) and 10"},
         {"angle not 16.16", [](json &d) { entry(d, 28)["value"] = 0.1; }, "0.1 is not a 16.16 fixed-point value"},
         {"short point", [](json &d) { entry(d, 41)["value"] = json::array({1}); }, "must be a list of 2 numbers"},
-        {"color channel", [](json &d) { entry(d, 80)["value"] = json::array({255, 0, 0, 256}); },
+        {"color channel above range", [](json &d) { entry(d, 80)["value"] = json::array({255, 0, 0, 256}); },
          "has a channel outside 0 to 255"},
-        {"slider range", [](json &d) { entry(d, 16)["value"] = 2e9; }, "is outside the valid range"},
+        {"color channel below range", [](json &d) { entry(d, 80)["value"] = json::array({-1, 0, 0, 0}); },
+         "has a channel outside 0 to 255"},
+        {"slider above range", [](json &d) { entry(d, 16)["value"] = 1000000000.5; }, "is outside the valid range"},
+        {"slider below range", [](json &d) { entry(d, 16)["value"] = -1000000000.5; }, "is outside the valid range"},
         {"no value", [](json &d) { d["params"].push_back({{"id", 1}, {"type", "checkbox"}, {"value", true}}); },
          "is a button and holds no value"},
         {"params not a list", [](json &d) { d["params"] = 5; }, "\"params\": must be a list, not a number"},
@@ -192,6 +199,28 @@ TEST_F(ProjectFileTest, DamagedProjectsAreRefusedNamingTheProblemAndChangeNothin
         EXPECT_EQ(instance().sequenceData(), sequence) << d.what;
         EXPECT_EQ(instance().param(qv::kFirstSliderParam).u.fs_d.value, 0.5) << d.what;
     }
+}
+
+// The other side of each range the damage table crosses: its ends load.
+TEST_F(ProjectFileTest, TheEndsOfEveryRangeLoad)
+{
+    loadEdited([](json &d) {
+        entry(d, 4)["value"] = 1;
+        entry(d, 6)["value"] = 3;
+        entry(d, 103)["value"] = 10;
+        entry(d, 104)["value"] = 0;
+        entry(d, 80)["value"] = json::array({0, 255, 0, 255});
+        entry(d, 15)["value"] = -1000000000.0;
+        entry(d, 16)["value"] = 1000000000.0;
+    });
+    EXPECT_EQ(instance().param(qv::kLanguageParam).u.pd.value, 1);
+    EXPECT_EQ(instance().param(qv::kWrapUParam).u.pd.value, 3);
+    EXPECT_EQ(instance().layer(qv::kFirstLayerParam), 10);
+    EXPECT_EQ(instance().layer(qv::kFirstLayerParam + 1), 0);
+    PF_Pixel c = instance().param(qv::kFirstColorParam).u.cd.value;
+    EXPECT_EQ((std::vector<int>{c.alpha, c.red, c.green, c.blue}), (std::vector<int>{0, 255, 0, 255}));
+    EXPECT_EQ(instance().param(qv::kFirstSliderParam).u.fs_d.value, -1000000000.0);
+    EXPECT_EQ(instance().param(qv::kFirstSliderParam + 1).u.fs_d.value, 1000000000.0);
 }
 
 TEST_F(ProjectFileTest, TruncatedOrBrokenFilesAreRefused)

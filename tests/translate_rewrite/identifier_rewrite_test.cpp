@@ -1,7 +1,13 @@
 #include "translate/identifier_rewrite.h"
 
+
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -56,6 +62,108 @@ TEST(ShadertoyTranslatorTest, RenamesReservedNamesAndMapsTheChannels)
         EXPECT_EQ(translated(c.input), c.expected) << c.input;
 }
 
+// The fragment prelude the engine embeds, read from its file so this pure
+// test needs no GL library.
+std::string fragmentPrelude()
+{
+    std::ifstream file(QV_SOURCE_DIR "/engine/shaders/fragment_prelude.glsl", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The names the engine's fragment prelude declares: its macros (less the
+// gl_ built-ins it redirects), its inputs, outputs and uniforms, and its
+// functions (a heading line: type, name, parameters, no semicolon).
+std::set<std::string> preludeNames()
+{
+    static const std::regex declaration(
+        "^\\s*(?:#define\\s+(\\w+)|(?:uniform|in|out)\\s+\\w+\\s+(\\w+)|\\w+\\s+(\\w+)\\s*\\([^;]*\\)\\s*\\{?\\s*$)");
+    std::set<std::string> names;
+    std::istringstream lines(fragmentPrelude());
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, declaration))
+            continue;
+        std::string name = m[1].matched ? m[1].str() : m[2].matched ? m[2].str() : m[3].str();
+        if (name.compare(0, 3, "gl_") != 0)
+            names.insert(name);
+    }
+    return names;
+}
+
+// What a shader must not declare under the engine's names: the prelude's,
+// and `platform`, which the assembly defines ahead of the prelude. outLayer
+// has never been renamed; renaming it now would convert new code
+// differently from the code already stored.
+std::set<std::string> clashingNames()
+{
+    std::set<std::string> names = preludeNames();
+    names.insert("platform");
+    names.erase("outLayer");
+    return names;
+}
+
+TEST(ReservedNamesTest, AreTheNamesThePreludeDeclares)
+{
+    std::set<std::string> prelude = preludeNames();
+    ASSERT_GT(prelude.size(), 20u);  // the parse found the prelude's declarations
+    ASSERT_TRUE(prelude.count("outLayer") && prelude.count("getColor") && prelude.count("INPUT_LAYER_INDEX"));
+    const std::vector<std::string> &list = qv::reservedNames();
+    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()), clashingNames());
+    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), list.size()) << "a name listed twice";
+}
+
+// `@` stands for the name; `#` for the name with its prefix.
+std::string filled(std::string shape, const std::string &name)
+{
+    std::string out;
+    for (char c : shape)
+        out += c == '@' ? name : c == '#' ? "qv_user_" + name : std::string(1, c);
+    return out;
+}
+
+// Every clashing name, declared in each way GLSL allows, is renamed with
+// all its uses.
+TEST(ShadertoyTranslatorTest, EveryDeclaredEngineNameIsRenamedWithItsUses)
+{
+    const Case shapes[] = {
+        {" float @ = 1.0; y = @;", " float # = 1.0; y = #;"},
+        {" float @; y = @*@;", " float #; y = #*#;"},
+        {" float a, @; y = @;", " float a, #; y = #;"},
+        {" float b = 1.0, @ = 2.0; y = @;", " float b = 1.0, # = 2.0; y = #;"},
+        {" float c = g(1.0, 2.0),@; y = @;", " float c = g(1.0, 2.0),#; y = #;"},
+        {" uniform vec2 d[2], @[3]; y = @[0].x;", " uniform vec2 d[2], #[3]; y = #[0].x;"},
+        {" float f(float @) { return @; }", " float f(float #) { return #; }"},
+        {" vec4 @(vec2 p) { return vec4(p, 0.0, 1.0); } y = @(p);",
+         " vec4 #(vec2 p) { return vec4(p, 0.0, 1.0); } y = #(p);"},
+    };
+    for (const std::string &name : clashingNames())
+        for (const Case &c : shapes)
+            EXPECT_EQ(translated(filled(c.input, name)), filled(c.expected, name)) << filled(c.input, name);
+}
+
+// A name the code does not declare: the engine's own. Only the channel
+// outputs (layer, layerResolution, time) are kept then, since a conversion
+// writes them; every other clashing name is renamed wherever it stands.
+TEST(ShadertoyTranslatorTest, AnUndeclaredNameIsRenamedUnlessAConversionWritesIt)
+{
+    const char *const uses[] = {
+        " float f() { return @; }",
+        " if (c) y = 1.0; else @;",
+        " y = g(a, @);",
+        " y = a, @;",
+        " for (int i = 0, j = 1; i < 2; i++) y += g(i, @);",
+        " return @, @;",
+        " int x; x = @;",
+    };
+    const std::set<std::string> written = {"layer", "layerResolution", "time"};
+    for (const std::string &name : clashingNames()) {
+        for (const char *use : uses) {
+            std::string expected = written.count(name) ? filled(use, name) : filled(use, "qv_user_" + name);
+            EXPECT_EQ(translated(filled(use, name)), expected) << filled(use, name);
+        }
+    }
+}
+
 // Code as a user pastes it from the website, and the same shape without its
 // own declarations: layer and time that the engine owns.
 const char *const kShaders[] = {
@@ -77,6 +185,8 @@ const char *const kShaders[] = {
     "mainImage iChannelTime[0] time;",
     "float f(float time) { return time; }\n#define CH(x) iChannel0\n",
     "a time=time layer[",  /* found by fuzzing */
+    "float a, time;\nfloat b = 1.0, layerResolution = 2.0;\nvec4 c = texture(iChannel0, vec2(a, b)) * time;\n",
+    "float d = f(iChannelTime[0], 2.0), time = d;\n",
 };
 
 TEST(ShadertoyTranslatorTest, ConvertingTwiceGivesWhatConvertingOnceGives)
