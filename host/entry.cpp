@@ -3,6 +3,7 @@
 #include "host/command_handlers.h"
 #include "host/global_data.h"
 #include "host/suite_access.h"
+#include "support/portability.h"
 
 #include <cstdio>
 #include <exception>
@@ -53,7 +54,7 @@ void reportInternalError(PF_OutData *out_data, const char *what)
 } // namespace
 } // namespace qv
 
-extern "C" __attribute__((visibility("default"))) PF_Err
+extern "C" QV_EXPORT PF_Err
 EntryPointFunc(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                PF_LayerDef *output, void *extra)
 {
