@@ -24,6 +24,15 @@ fi
 # shellcheck disable=SC2086
 cmake -S . -B "$dir/plugin" -G Ninja $launcher \
     -DCMAKE_TOOLCHAIN_FILE=scripts/cmake/Toolchain-mingw64.cmake -DQV_WIN_DEPS="$deps" \
-    -DQV_PLUGIN_ONLY=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DQV_PLUGIN_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir/plugin"
 echo "built $dir/plugin/Quorvel.aex"
+[ "$with_tests" = ON ] || exit 0
+
+# The same plug-in again beside the simulator and the test programs.
+# shellcheck disable=SC2086
+cmake -S . -B "$dir/tests" -G Ninja $launcher \
+    -DCMAKE_TOOLCHAIN_FILE=scripts/cmake/Toolchain-mingw64.cmake -DQV_WIN_DEPS="$deps" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$dir/tests"
+echo "built $dir/tests/qvhost.exe and the Windows test programs"

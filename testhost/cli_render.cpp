@@ -9,6 +9,7 @@
 #include "testhost/host.h"
 #include "testhost/image_io.h"
 #include "testhost/instance.h"
+#include "testhost/os.h"
 #include "testhost/project_file.h"
 #include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
@@ -20,7 +21,6 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace qvh {
 namespace {
@@ -299,7 +299,7 @@ void printDebugLog()
 
 class Progress {
 public:
-    explicit Progress(std::size_t total) : total_(total), shown_(total > 1 && ::isatty(2)) {}
+    explicit Progress(std::size_t total) : total_(total), shown_(total > 1 && os::isTerminal(2)) {}
     void frameDone()
     {
         ++done_;
@@ -356,7 +356,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
 std::unique_ptr<CliSession> openSession(const RenderOptions &o)
 {
     std::string path = o.plugin.empty() ? defaultPluginPath() : o.plugin;
-    if (::access(path.c_str(), R_OK) != 0)
+    if (!os::isReadable(path))
         throw UsageError(path + ": cannot open the plug-in");
     return CliSession::open(path);
 }

@@ -1,8 +1,10 @@
 // qvhost: runs the Quorvel plug-in outside the host.
 #include "testhost/cli.h"
+#include "testhost/utf8_args.h"
 
 int main(int argc, char **argv)
 {
+    qvh::Utf8Args args(argc, argv);
     CLI::App app{"qvhost - the Quorvel host simulator"};
     app.require_subcommand(1);
     int status = 0;
@@ -11,6 +13,6 @@ int main(int argc, char **argv)
     qvh::addParamsCommand(app, status);
     qvh::addProjectCommand(app, status);
     qvh::addUiCommands(app, status);
-    CLI11_PARSE(app, argc, argv);
+    CLI11_PARSE(app, args.argc(), args.argv());
     return status;
 }
