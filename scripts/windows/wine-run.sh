@@ -8,7 +8,7 @@ set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build-win/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"  # no Mono or Gecko prompts
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}"  # no Mono or Gecko prompts, no crash debugger
 # Mesa on the Linux side reads these: the prelude indexes a sampler array
 # with a variable, which Windows drivers accept and Mesa allows only with this.
 export force_glsl_extensions_warn="${force_glsl_extensions_warn:-true}"

@@ -16,11 +16,15 @@ inline int mkdir(const char *path, int) { return _mkdir(path); }
 
 inline char *mkdtemp(char *pattern)
 {
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    static unsigned long long seed = static_cast<unsigned long long>(_getpid()) * 2654435761u;
     std::size_t n = std::strlen(pattern);
-    static unsigned counter = 0;
+    if (n < 6)
+        return nullptr;
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string unique = std::to_string(_getpid() * 1000 + (counter++ % 1000)) + "xxxxxx";
-        std::memcpy(pattern + n - 6, unique.c_str() + unique.size() - 6, 6);
+        unsigned long long v = seed++ * 6364136223846793005ull + 1442695040888963407ull;
+        for (std::size_t i = n - 6; i < n; ++i, v /= 36)
+            pattern[i] = kDigits[v % 36];
         if (_mkdir(pattern) == 0)
             return pattern;
     }
