@@ -5,6 +5,7 @@
 #include "engine/engine_faults.h"
 #include "engine/engine_lifecycle.h"
 #include "embedded/kVertexShaderText.h"
+#include "support/platform.h"
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -32,6 +33,8 @@ GLSLCore::GLSLCore()
 
 GLSLCore::~GLSLCore()
 {
+    if (platform::ProcessIsEnding())
+        return;  /* the system reclaims the context, window and buffers */
     Lock lock(engineMutex());
     releaseContext();
     std::free(stagingBuffer);

@@ -22,5 +22,11 @@ void MakeFolder(const std::string &utf8Path);
 // Returns false when the file could not be opened.
 bool TouchForWriting(const std::string &utf8Path);
 
+// True while the process is ending (on Windows: the loader runs the DLLs'
+// detach code with the other threads already stopped). Cleanup that takes
+// locks or calls into the windowing system must be skipped then: a lock may
+// be held by a stopped thread, and the system frees everything anyway.
+bool ProcessIsEnding();
+
 } // namespace platform
 } // namespace qv

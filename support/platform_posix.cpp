@@ -53,5 +53,8 @@ bool TouchForWriting(const std::string &utf8Path)
     return true;
 }
 
+// Thread-local destructors at exit run with the other threads still alive.
+bool ProcessIsEnding() { return false; }
+
 } // namespace platform
 } // namespace qv

@@ -86,5 +86,13 @@ bool TouchForWriting(const std::string &utf8Path)
     return opened;
 }
 
+bool ProcessIsEnding()
+{
+    using Query = BOOLEAN(WINAPI *)();
+    static const Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlDllShutdownInProgress")));
+    return query && query() != 0;
+}
+
 } // namespace platform
 } // namespace qv
