@@ -29,7 +29,7 @@ build_lua() {
     mkdir -p "$work/lua/obj"
     for c in "$work"/lua/src/*.c; do
         case $(basename "$c") in lua.c|luac.c) continue ;; esac
-        $cxx -x c++ -O2 -DLUA_COMPAT_5_2 -c "$c" -o "$work/lua/obj/$(basename "$c" .c).o"
+        $cxx -x c++ -O2 -g -DLUA_COMPAT_5_2 -c "$c" -o "$work/lua/obj/$(basename "$c" .c).o"
     done
     rm -f "$prefix/lib/liblua53.a"
     $ar rcs "$prefix/lib/liblua53.a" "$work"/lua/obj/*.o
