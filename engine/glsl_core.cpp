@@ -95,6 +95,10 @@ int GLSLCore::initContext()
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    /* Windows holds a framed window to its minimum and maximum tracking
+       sizes (about 108 pixels wide at least, the screen at most), which
+       would change the framebuffer; a frameless one gets the size asked. */
+    glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
     window = glfwCreateWindow(engineWindowWidth(), engineWindowHeight(), "Quorvel - RenderEngine",
                               nullptr, nullptr);
     if (!window) {

@@ -12,6 +12,7 @@
 #include "ui/about.h"
 #include "ui/user_changed_param.h"
 #include "ui/script_access.h"
+#include "support/portability.h"
 
 #include <cstdio>
 #include <exception>
@@ -84,7 +85,7 @@ void reportInternalError(PF_OutData *out_data, const char *what)
 } // namespace
 } // namespace qv
 
-extern "C" __attribute__((visibility("default"))) PF_Err
+extern "C" QV_EXPORT PF_Err
 EntryPointFunc(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                PF_LayerDef *output, void *extra)
 {

@@ -9,6 +9,7 @@ liblua5.3-dev lua5.3 libglfw3-dev libcpp-httplib-dev libssl-dev
 duktape-dev libpng-dev libopenexr-dev libopenimageio-dev nlohmann-json3-dev libcli11-dev
 xvfb xauth libgl1-mesa-dri libgl-dev libx11-dev
 libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev valgrind binutils ccache
+g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 libstb-dev googletest dpkg-dev
 "
 
 missing=""

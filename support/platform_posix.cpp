@@ -53,5 +53,6 @@ bool TouchForWriting(const std::string &utf8Path)
     return true;
 }
 
+// Thread-local destructors at exit run with the other threads still alive.
 } // namespace platform
 } // namespace qv

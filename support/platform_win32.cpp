@@ -55,6 +55,18 @@ static std::wstring Utf8ToWide(const std::string &text)
     return out;
 }
 
+// Opens the stream by its UTF-16 path, sharing nothing denied. Microsoft's
+// library takes the sharing mode as a third argument; libstdc++ has only the
+// two-argument wide-path form, whose files other processes may open too.
+static void openSharedForWriting(std::ofstream &stream, const std::wstring &path)
+{
+#if defined(_MSC_VER)
+    stream.open(path.c_str(), std::ios::out, _SH_DENYNO);
+#else
+    stream.open(path.c_str(), std::ios::out);
+#endif
+}
+
 std::string GetRoamingAppDataUtf8()
 {
     return GetKnownFolderUtf8(FOLDERID_RoamingAppData, "RoamingAppData could not be found");
@@ -67,7 +79,8 @@ void MakeFolder(const std::string &utf8Path)
 
 bool TouchForWriting(const std::string &utf8Path)
 {
-    std::ofstream probe(Utf8ToWide(utf8Path).c_str(), std::ios::out, _SH_DENYNO);
+    std::ofstream probe;
+    openSharedForWriting(probe, Utf8ToWide(utf8Path));
     bool opened = !probe.fail();
     probe.close();
     return opened;

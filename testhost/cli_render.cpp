@@ -12,6 +12,7 @@
 #include "testhost/image_io.h"
 #include "testhost/instance.h"
 #include "testhost/interrupt.h"
+#include "testhost/os.h"
 #include "testhost/plugin_messages.h"
 #include "testhost/project_file.h"
 #include "testhost/render_batch.h"
@@ -24,7 +25,6 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace qvh {
 namespace {
@@ -295,7 +295,7 @@ std::vector<BatchFrame> frames(const RenderOptions &o)
     }
     if (list.size() > 1 && o.out != "-" && !isFramePattern(o.out))
         throw UsageError("--frames needs an output name holding #### or %04d for the frame number");
-    if (o.out == "-" && ::isatty(1))
+    if (o.out == "-" && os::isTerminal(1))
         throw UsageError("--out -: standard output is a terminal; pipe it into an encoder or a file");
     if (o.out != "-") {
         try {
@@ -363,7 +363,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
 std::unique_ptr<CliSession> openSession(const RenderOptions &o)
 {
     std::string path = o.plugin.empty() ? defaultPluginPath() : o.plugin;
-    if (::access(path.c_str(), R_OK) != 0)
+    if (!os::isReadable(path))
         throw UsageError(path + ": cannot open the plug-in");
     return CliSession::open(path);
 }

@@ -1,7 +1,7 @@
 #include "testhost/pipl_reader.h"
+#include "testhost/os.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <stdexcept>
 
 namespace qvh {
@@ -100,10 +100,14 @@ Pipl parsePipl(const std::vector<uint8_t> &b)
 
 Pipl readPiplFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::FILE *in = os::openFile(path, "rb");  /* UTF-8 path, wide on Windows */
     if (!in)
         throw std::runtime_error("cannot open PiPL file " + path);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(in);
     return parsePipl(bytes);
 }
 

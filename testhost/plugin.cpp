@@ -1,16 +1,15 @@
 #include "testhost/plugin.h"
 
-#include <dlfcn.h>
-#include <limits.h>
+#include "testhost/os.h"
+
 #include <stdexcept>
-#include <unistd.h>
 
 namespace qvh {
 
 std::string piplPathFor(const std::string &libraryPath)
 {
     std::string::size_type dot = libraryPath.rfind('.');
-    std::string::size_type slash = libraryPath.rfind('/');
+    std::string::size_type slash = libraryPath.find_last_of("/\\");
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return libraryPath + ".pipl";
     return libraryPath.substr(0, dot) + ".pipl";
@@ -18,27 +17,12 @@ std::string piplPathFor(const std::string &libraryPath)
 
 std::string defaultPluginPath()
 {
-    char self[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return "Quorvel.aex";
-    std::string path(self, n);
-    return path.substr(0, path.rfind('/') + 1) + "Quorvel.aex";
+    return os::executableFolder() + "Quorvel.aex";
 }
 
-// The GL driver libraries that the plug-in's contexts load stay mapped for the
-// process's life, as in a host that never unloads them: leak reports made
-// after the windowing library's shutdown can then still name them. The GLX
-// dispatcher stays with them: a driver kept past the dispatcher's unloading
-// offers no framebuffer configuration to the next one, so no window could be
-// made after a global setdown and a new global setup.
-static void keepGlDriversLoaded()
-{
-    static const char *const libraries[] = {"libGLX.so.0", "libGL.so.1", "libGLX_mesa.so.0", "libglapi.so.0",
-                                            "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
-    for (const char *library : libraries)
-        ::dlopen(library, RTLD_NOW | RTLD_NODELETE);  /* a missing one is no error */
-}
+// The GL driver libraries that the plug-in's contexts load stay loaded for
+// the process's life, as in a host that never unloads them.
+static void keepGlDriversLoaded() { os::keepGlDriversLoaded(); }
 
 Plugin::Plugin(const std::string &path) : path_(path)
 {
@@ -46,13 +30,14 @@ Plugin::Plugin(const std::string &path) : path_(path)
     pipl_ = readPiplFile(piplPathFor(path));
     if (pipl_.fourcc("kind") != "eFKT")
         throw std::runtime_error("PiPL does not describe an effect");
-    library_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    library_ = os::loadLibrary(path, error);
     if (!library_)
-        throw std::runtime_error(std::string("cannot load plug-in: ") + ::dlerror());
+        throw std::runtime_error("cannot load plug-in: " + error);
     std::string entryName = pipl_.cString("8664");
-    entry_ = reinterpret_cast<PF_FilterProc>(::dlsym(library_, entryName.c_str()));
+    entry_ = reinterpret_cast<PF_FilterProc>(os::findSymbol(library_, entryName.c_str()));
     if (!entry_) {
-        ::dlclose(library_);
+        os::unloadLibrary(library_);
         throw std::runtime_error("plug-in does not export " + entryName);
     }
 }

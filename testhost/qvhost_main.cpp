@@ -3,6 +3,7 @@
 // Exit statuses: 0 done; 1 a frame, an output or a host command failed;
 // 2 a mistake in the command line or in a file it names; 130 interrupted.
 #include "testhost/cli.h"
+#include "testhost/utf8_args.h"
 
 #include <cstdio>
 #include <new>
@@ -43,8 +44,10 @@ int parseAndRun(CLI::App &app, int argc, char **argv, const int &status)
 
 int main(int argc, char **argv)
 {
+    qvh::Utf8Args args(argc, argv);
     CLI::App app{"qvhost - the Quorvel host simulator", "qvhost"};
     app.require_subcommand(0, 1);
+    app.allow_windows_style_options(false);  /* "/path" is a path on every system */
     app.set_version_flag("--version", "qvhost " QV_VERSION);
     int status = 0;
     qvh::addInfoCommand(app, status);
@@ -53,12 +56,12 @@ int main(int argc, char **argv)
     qvh::addProjectCommand(app, status);
     qvh::addUiCommands(app, status);
     qvh::addPressCommand(app, status);
-    if (argc < 2) {
+    if (args.argc() < 2) {
         std::fputs(app.help().c_str(), stderr);  /* the commands, for someone starting out */
         return 2;
     }
     try {
-        return parseAndRun(app, argc, argv, status);
+        return parseAndRun(app, args.argc(), args.argv(), status);
     } catch (const std::bad_alloc &) {
         std::fprintf(stderr, "qvhost: out of memory\n");
         return 1;

@@ -1,16 +1,13 @@
 // The file-system natives behind the script engine's File and Folder
 // (scripts/script_files.js): open files by number, reading, writing, listing.
+#include "testhost/os.h"
 #include "testhost/script_engine_internal.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <dirent.h>
-#include <fnmatch.h>
 #include <map>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 // Duktape raises script errors with longjmp, which skips C++ destructors: each
@@ -52,7 +49,7 @@ duk_ret_t fsOpen(duk_context *ctx)
 {
     static int next = 1;
     const char *mode = openMode(duk_require_string(ctx, 1));
-    FILE *f = std::fopen(pathArg(ctx, 0).c_str(), mode);
+    FILE *f = os::openFile(pathArg(ctx, 0), mode);
     if (!f) {
         duk_push_int(ctx, -1);
         return 1;
@@ -96,21 +93,19 @@ duk_ret_t fsClose(duk_context *ctx)
 // 0: nothing there, 1: a file, 2: a folder.
 duk_ret_t fsStat(duk_context *ctx)
 {
-    struct stat st;
-    int kind = ::stat(pathArg(ctx, 0).c_str(), &st) != 0 ? 0 : S_ISDIR(st.st_mode) ? 2 : 1;
-    duk_push_int(ctx, kind);
+    duk_push_int(ctx, os::pathKind(pathArg(ctx, 0)));
     return 1;
 }
 
 duk_ret_t fsRemove(duk_context *ctx)
 {
-    duk_push_boolean(ctx, std::remove(pathArg(ctx, 0).c_str()) == 0);
+    duk_push_boolean(ctx, os::removeFile(pathArg(ctx, 0)));
     return 1;
 }
 
 duk_ret_t fsMkdir(duk_context *ctx)
 {
-    duk_push_boolean(ctx, ::mkdir(pathArg(ctx, 0).c_str(), 0755) == 0);
+    duk_push_boolean(ctx, os::makeFolder(pathArg(ctx, 0)));
     return 1;
 }
 
@@ -118,16 +113,11 @@ duk_ret_t fsMkdir(duk_context *ctx)
 duk_ret_t fsList(duk_context *ctx)
 {
     const char *mask = duk_require_string(ctx, 1);
-    DIR *dir = ::opendir(pathArg(ctx, 0).c_str());
-    if (!dir) {
+    std::vector<std::string> names;
+    if (!os::listFolder(pathArg(ctx, 0), mask, names)) {
         duk_push_null(ctx);
         return 1;
     }
-    std::vector<std::string> names;
-    while (dirent *e = ::readdir(dir))
-        if (std::string(e->d_name) != "." && std::string(e->d_name) != ".." && ::fnmatch(mask, e->d_name, 0) == 0)
-            names.push_back(e->d_name);
-    ::closedir(dir);
     std::sort(names.begin(), names.end());
     duk_push_array(ctx);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -139,8 +129,7 @@ duk_ret_t fsList(duk_context *ctx)
 
 duk_ret_t fsCwd(duk_context *ctx)
 {
-    char buffer[4096];
-    duk_push_string(ctx, ::getcwd(buffer, sizeof buffer) ? buffer : "/");
+    pushText(ctx, os::currentFolder());
     return 1;
 }
 

@@ -1,6 +1,10 @@
 # Third-party libraries of the plug-in, as targets named by what they are, so
 # the subsystems link QV::Lua, QV::GLFW, QV::HTTPLIB and QV::GL whatever
 # provides them. On Linux they come from Debian's packages via pkg-config.
+if(WIN32)  # Windows: from the prefix scripts/build-windows.sh fills
+    include(${CMAKE_CURRENT_LIST_DIR}/DependenciesWindows.cmake)
+    return()
+endif()
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(OpenGL REQUIRED)

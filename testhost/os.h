@@ -1,0 +1,36 @@
+// The operating-system services the simulator uses, one implementation per
+// system (os_posix.cpp, os_win32.cpp). Paths are UTF-8 everywhere; the
+// Windows side converts them to UTF-16 at each call.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace qvh {
+namespace os {
+
+// The folder of the running executable, with a trailing separator.
+std::string executableFolder();
+std::string currentFolder();
+bool isTerminal(int fd);
+bool isReadable(const std::string &path);
+// 0: nothing there, 1: a file, 2: a folder.
+int pathKind(const std::string &path);
+bool makeFolder(const std::string &path);
+bool removeFile(const std::string &path);
+std::FILE *openFile(const std::string &path, const char *mode);
+// The names in a folder (without "." and "..") matching a wildcard of `*`
+// and `?`; false when the folder cannot be read.
+bool listFolder(const std::string &path, const std::string &mask, std::vector<std::string> &names);
+
+// A loaded library, or null with `error` set.
+void *loadLibrary(const std::string &path, std::string &error);
+void *findSymbol(void *library, const char *name);
+void unloadLibrary(void *library);
+// Keeps the system's GL driver libraries loaded for the process's life, as a
+// host that never unloads them does.
+void keepGlDriversLoaded();
+
+} // namespace os
+} // namespace qvh

@@ -1,0 +1,119 @@
+#include "testhost/os.h"
+
+#include <direct.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace qvh {
+namespace os {
+namespace {
+
+std::wstring wide(const std::string &text)
+{
+    int units = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring out(units, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], units);
+    out.resize(units - 1);
+    return out;
+}
+
+std::string utf8(const std::wstring &text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+    out.resize(size - 1);
+    return out;
+}
+
+bool wildcardMatch(const char *mask, const char *name)
+{
+    if (*mask == '\0')
+        return *name == '\0';
+    if (*mask == '*')
+        return wildcardMatch(mask + 1, name) || (*name != '\0' && wildcardMatch(mask, name + 1));
+    if (*name == '\0')
+        return false;
+    return (*mask == '?' || *mask == *name) && wildcardMatch(mask + 1, name + 1);
+}
+
+} // namespace
+
+std::string executableFolder()
+{
+    std::wstring path(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(n);
+    std::string::size_type cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::string() : utf8(path.substr(0, cut + 1));
+}
+
+std::string currentFolder()
+{
+    std::wstring path(32768, L'\0');
+    DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(path.size()), &path[0]);
+    path.resize(n);
+    return utf8(path);
+}
+
+bool isTerminal(int fd) { return _isatty(fd) != 0; }
+
+bool isReadable(const std::string &path) { return _waccess(wide(path).c_str(), 4) == 0; }
+
+int pathKind(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
+}
+
+bool makeFolder(const std::string &path) { return _wmkdir(wide(path).c_str()) == 0; }
+
+bool removeFile(const std::string &path) { return _wremove(wide(path).c_str()) == 0; }
+
+std::FILE *openFile(const std::string &path, const char *mode)
+{
+    return _wfopen(wide(path).c_str(), wide(mode).c_str());
+}
+
+bool listFolder(const std::string &path, const std::string &mask, std::vector<std::string> &names)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(wide(path + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return pathKind(path) == 2;  /* an empty folder has no entry at all */
+    do {
+        std::string name = utf8(entry.cFileName);
+        if (name != "." && name != ".." && wildcardMatch(mask.c_str(), name.c_str()))
+            names.push_back(name);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return true;
+}
+
+void *loadLibrary(const std::string &path, std::string &error)
+{
+    HMODULE library = LoadLibraryExW(wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!library)
+        error = "LoadLibrary failed with error code " + std::to_string(GetLastError());
+    return reinterpret_cast<void *>(library);
+}
+
+void *findSymbol(void *library, const char *name)
+{
+    return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void unloadLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+// opengl32.dll stays loaded once the first context has loaded it.
+void keepGlDriversLoaded() { LoadLibraryW(L"opengl32.dll"); }
+
+} // namespace os
+} // namespace qvh
