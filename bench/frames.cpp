@@ -5,6 +5,7 @@
 // driver engine reports the stages of the pass the render runs. Needs a
 // display: run it through scripts/with-display.sh.
 #include "bench/loaded_effect.h"
+#include "engine/engine_probe.h"
 #include "engine/glsl_core.h"
 #include "host/param_indices.h"
 #include "testhost/composition.h"
@@ -48,7 +49,7 @@ void BM_DefaultCodeFrame(benchmark::State &state)
     fx.renderFrame(qvh::frameTime(0, comp.fps));  /* the thread's engine and its buffers are made once */
     qv::PassTimings pass, sum;
     double frames = 0;
-    qv::driverEngine().setPassTimings(&pass);
+    qv::EngineProbe(qv::driverEngine()).setPassTimings(&pass);
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
         qvh::FrameResult r = fx.renderFrame(qvh::frameTime(1, comp.fps));
@@ -58,7 +59,7 @@ void BM_DefaultCodeFrame(benchmark::State &state)
         sum.compile += pass.compile, sum.convert += pass.convert, sum.upload += pass.upload;
         sum.draw += pass.draw, sum.writeBack += pass.writeBack;
     }
-    qv::driverEngine().setPassTimings(nullptr);
+    qv::EngineProbe(qv::driverEngine()).setPassTimings(nullptr);
     double n = static_cast<double>(state.iterations());
     double stages = sum.compile + sum.convert + sum.upload + sum.draw + sum.writeBack;
     state.counters["compile_ms"] = sum.compile / n * 1e3;

@@ -1,6 +1,8 @@
 // The fragment source around the user's code, and the compile and
 // link of both shaders with their fixed messages.
-#include "engine/glsl_core.h"
+#include "engine/shader_assembly.h"
+
+#include "engine/engine_messages.h"
 
 #include "embedded/kFragmentPreludeText.h"
 
@@ -9,8 +11,6 @@
 namespace qv {
 
 namespace {
-
-using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr int kPlatformCode = 0;  // the platform define's value in this build
 constexpr int kInfoLogSize = 1024;
@@ -34,9 +34,8 @@ bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::
 
 } // namespace
 
-std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
+std::string makeFragmentSource(const std::string &code, int version)
 {
-    Lock lock(engineMutex());
     std::string source = "#version " + std::to_string(version) + " core\n";
     source += "#define platform " + std::to_string(kPlatformCode) + "\n";
     source.append(kFragmentPreludeText, kFragmentPreludeText_size);
@@ -44,30 +43,29 @@ std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
     return source;
 }
 
-int GLSLCore::compileProgram()
+int compileProgram(EngineState &s)
 {
-    Lock lock(engineMutex());
     std::string log;
     unsigned vertex = 0, fragment = 0;
-    if (!compileStage(GL_VERTEX_SHADER, vertexSource, vertex, log))
-        queueError("ERROR::SHADER::VERTEX::COMPILATION_FAILED\n" + log);
+    if (!compileStage(GL_VERTEX_SHADER, s.vertexSource, vertex, log))
+        queueError(s, msg::kVertexCompileFailed + log);
     log.clear();
-    if (!compileStage(GL_FRAGMENT_SHADER, fragmentSource, fragment, log))
-        queueError("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n" + log);
-    program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glLinkProgram(program);
+    if (!compileStage(GL_FRAGMENT_SHADER, s.fragmentSource, fragment, log))
+        queueError(s, msg::kFragmentCompileFailed + log);
+    s.program = glCreateProgram();
+    glAttachShader(s.program, vertex);
+    glAttachShader(s.program, fragment);
+    glLinkProgram(s.program);
     GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    glGetProgramiv(s.program, GL_LINK_STATUS, &ok);
     if (!ok) {
         char buffer[kInfoLogSize] = {};
-        glGetProgramInfoLog(program, kInfoLogSize, nullptr, buffer);
-        queueError("ERROR::SHADER::PROGRAM::LINKING_FAILED\n" + std::string(buffer));
+        glGetProgramInfoLog(s.program, kInfoLogSize, nullptr, buffer);
+        queueError(s, msg::kLinkFailed + std::string(buffer));
     }
     glDeleteShader(vertex);
     glDeleteShader(fragment);
-    glUseProgram(program);
+    glUseProgram(s.program);
     return 0;
 }
 

@@ -81,8 +81,8 @@ TEST_F(EngineTest, SmallerFramebufferGivesTheSamePixels)
 {
     qv::setEngineWindowSize(64, 48);
     qv::GLSLCore small;
-    EXPECT_EQ(small.fboWidthPixels(), 64);
-    EXPECT_EQ(small.fboHeightPixels(), 48);
+    EXPECT_EQ(qv::EngineProbe(small)->fboWidth, 64);
+    EXPECT_EQ(qv::EngineProbe(small)->fboHeight, 48);
     for (int depth : {8, 16, 32}) {
         Frame a(301, 203, depth), b(301, 203, depth);
         for (int y = 0; y < 203; ++y)
