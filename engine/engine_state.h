@@ -6,6 +6,7 @@
 
 #include "engine/pass_frame.h"
 #include "engine/pass_timings.h"
+#include "engine/program_cache.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
@@ -25,7 +26,8 @@ struct EngineState {
     std::string vertexSource;
     std::deque<std::string> errorQueue;
     GLFWwindow *window = nullptr;
-    unsigned program = 0;
+    unsigned program = 0;  // the pass's program, owned by `programs`
+    ProgramCache programs;
     unsigned vbo = 0;
     unsigned vao = 0;
     unsigned fbo = 0;

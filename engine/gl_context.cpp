@@ -19,6 +19,7 @@ void forgetStaleContext(EngineState &s)
     s.initialised = false;
     s.fbo = s.fboTexture = 0;
     s.program = s.vao = s.vbo = 0;
+    forgetPrograms(s.programs);
     for (unsigned &name : s.layerTextures)
         name = 0;
     s.glfwGeneration = 0;
@@ -99,6 +100,7 @@ void releaseContext(EngineState &s)
         glDeleteTextures(1, &s.fboTexture);
         glBindTexture(GL_TEXTURE_2D, 0);
         releasePassObjects(s);
+        deletePrograms(s.programs);
         glfwDestroyWindow(s.window);
     }
     forgetStaleContext(s);
@@ -113,8 +115,8 @@ void releasePassObjects(EngineState &s)
     glDeleteVertexArrays(1, &s.vao);
     glDeleteBuffers(1, &s.vbo);
     s.vao = s.vbo = 0;
-    glDeleteProgram(s.program);
-    s.program = 0;
+    glUseProgram(0);
+    s.program = 0;  /* the program stays in the cache */
 }
 
 void makeCurrent(EngineState &s)

@@ -18,7 +18,8 @@ bool ensureContext(EngineState &s);
 // been terminated since they were made (it destroyed them then).
 void releaseContext(EngineState &s);
 
-// Textures, geometry and program of a pass; only the context's own objects stay.
+// Textures and geometry of a pass; only the context's own objects and the
+// cached programs stay.
 void releasePassObjects(EngineState &s);
 
 void makeCurrent(EngineState &s);

@@ -12,21 +12,54 @@
 
 namespace qv {
 
-void copyToBuffer(EngineState &s, const PF_EffectWorld *world, float *dest)
+namespace {
+
+// The frame-clipped region of `world` that becomes a texture, or false after
+// queuing the null-pointer message; an empty region is true with no pixels.
+bool usedRegion(EngineState &s, const PF_EffectWorld *world, const void *dest, int64_t &cols, int64_t &rows)
 {
-    int64_t cols = 0, rows = 0;
+    cols = rows = 0;
     const PassFrame *ctx = s.ctx;
     if (world && ctx) {
         cols = static_cast<int64_t>(std::min<double>(world->width, static_cast<double>(ctx->width)));
         rows = static_cast<int64_t>(std::min<double>(world->height, static_cast<double>(ctx->height)));
-        if (cols <= 0 || rows <= 0)
-            return;  /* an empty region converts nothing, whatever the pointers */
+        if (cols <= 0 || rows <= 0) {
+            cols = rows = 0;
+            return true;  /* an empty region converts nothing, whatever the pointers */
+        }
     }
     if (!world || !dest || !world->data || !ctx) {
         queueError(s, msg::kCopyNullPointer);
-        return;
+        return false;
     }
-    convertHostToFloat(*world, ctx->depth, cols, rows, dest);
+    return true;
+}
+
+} // namespace
+
+void copyToBuffer(EngineState &s, const PF_EffectWorld *world, float *dest)
+{
+    int64_t cols, rows;
+    if (usedRegion(s, world, dest, cols, rows) && cols > 0)
+        convertHostToFloat(*world, s.ctx->depth, cols, rows, dest);
+}
+
+bool uploadsNative(int depth)
+{
+    return depth == 8 || depth == 32;
+}
+
+void copyToTexels(EngineState &s, const PF_EffectWorld *world, void *dest)
+{
+    int64_t cols, rows;
+    if (!usedRegion(s, world, dest, cols, rows) || cols == 0)
+        return;
+    size_t rowBytes = static_cast<size_t>(cols) * static_cast<size_t>(s.ctx->depth / 2);
+    const char *top = reinterpret_cast<const char *>(world->data);
+    char *out = static_cast<char *>(dest);
+    for (int64_t r = 0; r < rows; ++r)  /* texel row 0 is the lowest used host row */
+        std::memcpy(out + static_cast<size_t>(r) * rowBytes,
+                    top + static_cast<int64_t>(world->rowbytes) * (rows - 1 - r), rowBytes);
 }
 
 void writeTile(EngineState &s, const float *readback, int64_t x0, int64_t x1, int64_t y0, int64_t y1)

@@ -10,6 +10,16 @@ namespace qv {
 // Host buffer `world`, clipped to the frame, into float RGBA `dest`, bottom row first.
 void copyToBuffer(EngineState &s, const PF_EffectWorld *world, float *dest);
 
+// Depths whose host pixels become the texture as they are: 8-bit bytes and
+// 32-bit floats hold exactly what the float conversion would define, and the
+// host's alpha-first order is undone by the texture's swizzle. 16-bit keeps
+// the conversion: RGBA16 full scale is 65535, the host's is 32768.
+bool uploadsNative(int depth);
+
+// Host buffer `world`, clipped to the frame, into `dest` in its own layout
+// (alpha, red, green, blue), rows packed and bottom row first.
+void copyToTexels(EngineState &s, const PF_EffectWorld *world, void *dest);
+
 // Frame columns [x0, x1) and rows [y0, y1) from `readback` into the pass's
 // target: outBufferLayer when the output is an input, else the output.
 void writeTile(EngineState &s, const float *readback, int64_t x0, int64_t x1, int64_t y0, int64_t y1);

@@ -60,12 +60,12 @@ void drawAndWriteTiles(EngineState &s)
 {
     TileGrid grid = tileGrid(s);
     for (int64_t k = 0; k < grid.count(); ++k) {
+        TileRect r = tileRect(s, grid, k);
         {
             StageTimer timer(s.timings, &PassTimings::draw);
-            drawTile(s, k);
+            drawTile(s, r, k);
         }
         StageTimer timer(s.timings, &PassTimings::writeBack);
-        TileRect r = tileRect(s, grid, k);
         writeTile(s, s.readbackBuffer, r.x0, r.x1, r.y0, r.y1);
     }
     if (s.ctx->useOutputAsInput && s.ctx->height > 0) {

@@ -43,7 +43,10 @@ std::string makeFragmentSource(const std::string &code, int version)
     return source;
 }
 
-int compileProgram(EngineState &s)
+namespace {
+
+// Compiles both stages and links them, queuing the failures' messages.
+unsigned buildProgram(EngineState &s)
 {
     std::string log;
     unsigned vertex = 0, fragment = 0;
@@ -52,19 +55,42 @@ int compileProgram(EngineState &s)
     log.clear();
     if (!compileStage(GL_FRAGMENT_SHADER, s.fragmentSource, fragment, log))
         queueError(s, msg::kFragmentCompileFailed + log);
-    s.program = glCreateProgram();
-    glAttachShader(s.program, vertex);
-    glAttachShader(s.program, fragment);
-    glLinkProgram(s.program);
+    unsigned program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
     GLint ok = GL_FALSE;
-    glGetProgramiv(s.program, GL_LINK_STATUS, &ok);
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (!ok) {
         char buffer[kInfoLogSize] = {};
-        glGetProgramInfoLog(s.program, kInfoLogSize, nullptr, buffer);
+        glGetProgramInfoLog(program, kInfoLogSize, nullptr, buffer);
         queueError(s, msg::kLinkFailed + std::string(buffer));
     }
     glDeleteShader(vertex);
     glDeleteShader(fragment);
+    return program;
+}
+
+} // namespace
+
+int compileProgram(EngineState &s)
+{
+    CachedProgram *cached = findProgram(s.programs, s.vertexSource, s.fragmentSource);
+    if (!cached) {
+        size_t before = s.errorQueue.size();
+        CachedProgram entry{s.vertexSource, s.fragmentSource, buildProgram(s), {}, 0};
+        entry.messages.assign(s.errorQueue.begin() + static_cast<long>(before), s.errorQueue.end());
+        if (!entry.messages.empty()) {  /* a failure is kept for its messages only */
+            glDeleteProgram(entry.program);
+            entry.program = 0;
+        }
+        keepProgram(s.programs, std::move(entry));
+        cached = &s.programs.entries.back();
+    } else {
+        for (const std::string &message : cached->messages)
+            queueError(s, message);
+    }
+    s.program = cached->program;
     glUseProgram(s.program);
     return 0;
 }

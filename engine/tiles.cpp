@@ -105,13 +105,21 @@ void buildTiles(EngineState &s)
     uploadVertices(s, vertices);
 }
 
-void drawTile(EngineState &s, int64_t k)
+// Only the tile's used rectangle is cleared and read: the rest of the
+// framebuffer never reaches the output. Rows keep the framebuffer's stride.
+void drawTile(EngineState &s, const TileRect &r, int64_t k)
 {
+    GLsizei w = static_cast<GLsizei>(r.x1 - r.x0), h = static_cast<GLsizei>(r.y1 - r.y0);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, w, h);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindVertexArray(s.vao);
     glDrawArrays(GL_TRIANGLES, static_cast<GLint>(6 * k), 6);
-    glReadPixels(0, 0, s.fboWidth, s.fboHeight, GL_RGBA, GL_FLOAT, s.readbackBuffer);
+    glDisable(GL_SCISSOR_TEST);
+    glPixelStorei(GL_PACK_ROW_LENGTH, s.fboWidth);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_FLOAT, s.readbackBuffer);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
 }
 
 } // namespace qv

@@ -23,7 +23,7 @@ TileRect tileRect(const EngineState &s, const TileGrid &grid, int64_t k);
 // Six vertices per tile into a new vertex array and buffer, left bound.
 void buildTiles(EngineState &s);
 
-// Clears the framebuffer, draws tile k and reads the framebuffer back.
-void drawTile(EngineState &s, int64_t k);
+// Clears, draws and reads back tile k, whose used rectangle is `r`.
+void drawTile(EngineState &s, const TileRect &r, int64_t k);
 
 } // namespace qv

@@ -101,6 +101,18 @@ uint64_t stagingRequest(const PassFrame &ctx, const TextureSources &sources)
     return static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 16u;
 }
 
+// The texture's pixels from the staging buffer: host order under a swizzle
+// where the depth uploads natively, else the converted floats.
+void defineLevel(int depth, int64_t texW, int64_t texH, const void *pixels)
+{
+    static const GLint kArgbToRgba[4] = {GL_GREEN, GL_BLUE, GL_ALPHA, GL_RED};
+    static const GLint kIdentity[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+    bool native = uploadsNative(depth);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, native ? kArgbToRgba : kIdentity);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(depth), static_cast<GLsizei>(texW), static_cast<GLsizei>(texH),
+                 0, GL_RGBA, native && depth == 8 ? GL_UNSIGNED_BYTE : GL_FLOAT, pixels);
+}
+
 int64_t clipped(int64_t frameSize, int64_t bufferSize)
 {
     return std::max<int64_t>(std::min(frameSize, bufferSize), 0);
@@ -143,7 +155,10 @@ bool stageForTextures(EngineState &s, const TextureSources &sources)
 
 void convertSource(EngineState &s, const PF_EffectWorld *source)
 {
-    copyToBuffer(s, source, s.stagingBuffer);
+    if (uploadsNative(s.ctx->depth))
+        copyToTexels(s, source, s.stagingBuffer);
+    else
+        copyToBuffer(s, source, s.stagingBuffer);
 }
 
 void defineTexture(EngineState &s, int unit, const PF_EffectWorld *source, float *layerResolution)
@@ -154,8 +169,7 @@ void defineTexture(EngineState &s, int unit, const PF_EffectWorld *source, float
     glGenTextures(1, &s.layerTextures[unit]);
     glBindTexture(GL_TEXTURE_2D, s.layerTextures[unit]);
     setSamplerState(*s.ctx);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(s.ctx->depth), static_cast<GLsizei>(texW),
-                 static_cast<GLsizei>(texH), 0, GL_RGBA, GL_FLOAT, s.stagingBuffer);
+    defineLevel(s.ctx->depth, texW, texH, s.stagingBuffer);
     if (unit >= kFirstLayerUnit) {
         layerResolution[(unit - kFirstLayerUnit) * 2] = static_cast<float>(texW);
         layerResolution[(unit - kFirstLayerUnit) * 2 + 1] = static_cast<float>(texH);
@@ -166,8 +180,8 @@ void setSamplerUniforms(EngineState &s, const float *layerResolution)
 {
     glUniform2fv(location(s.program, "layerResolution"), kBankSize, layerResolution);
     glUniform1i(location(s.program, "inLayer"), kUnitInput);
-    if (s.ctx->useOutputAsInput)
-        glUniform1i(location(s.program, "outLayer"), kUnitOutput);
+    /* a reused program keeps an earlier pass's value: 0 is what a fresh one holds */
+    glUniform1i(location(s.program, "outLayer"), s.ctx->useOutputAsInput ? kUnitOutput : 0);
     GLint units[kBankSize];
     for (int i = 0; i < kBankSize; ++i)
         units[i] = kFirstLayerUnit + i;
