@@ -15,6 +15,8 @@ inline constexpr char kParametersContextLost[] =
     "QUORVEL::INNER_ERROR:\nLua userdata lost in GLSLCore while load Parameters.";
 inline constexpr char kCopyNullPointer[] = "QUORVEL::INNER_ERROR:\nNull pointer while calling copyToBuffer.";
 inline constexpr char kMemoryNotEnough[] = "GLSL Core error : Memory not enough.\n";
+inline constexpr char kTextureTooLarge[] =
+    "GLSL Core error : Frame or layer larger than the GPU's maximum texture size.\n";
 inline constexpr char kVertexCompileFailed[] = "ERROR::SHADER::VERTEX::COMPILATION_FAILED\n";
 inline constexpr char kFragmentCompileFailed[] = "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n";
 inline constexpr char kLinkFailed[] = "ERROR::SHADER::PROGRAM::LINKING_FAILED\n";

@@ -42,6 +42,8 @@ struct EngineState {
 
     unsigned glfwGeneration = 0;  // the GLFW session this engine's context belongs to
     size_t passErrorMark = 0;     // queue length when the pass began
+    bool stopped = false;         // the pass's stop callback said stop
+    int64_t piecePixels = 0;      // pixels drawn between two stop checks; adapts during a pass
     PassTimings *timings = nullptr;
 };
 

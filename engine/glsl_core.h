@@ -19,7 +19,10 @@ public:
     GLSLCore(const GLSLCore &) = delete;
     GLSLCore &operator=(const GLSLCore &) = delete;
 
-    // One pass: 0 when it ran its course, -1 when it refused to start.
+    // One pass: 0 when it ran its course (compile errors are queued), -1 when
+    // it refused to start, 1 when frame->stop said stop between two pieces of
+    // drawing: no message is queued for that and the output's pixels are
+    // partial, so the caller returns the host's cancel code.
     int render(const std::string &code, PassFrame *frame, bool wrap);
     bool hasError();
     std::string popError();  // oldest first; "" when empty

@@ -63,7 +63,8 @@ void drawAndWriteTiles(EngineState &s)
         TileRect r = tileRect(s, grid, k);
         {
             StageTimer timer(s.timings, &PassTimings::draw);
-            drawTile(s, r, k);
+            if (!drawTile(s, r, k))
+                return;  /* stopped: the output is abandoned, outBufferLayer not committed */
         }
         StageTimer timer(s.timings, &PassTimings::writeBack);
         writeTile(s, s.readbackBuffer, r.x0, r.x1, r.y0, r.y1);
@@ -110,6 +111,8 @@ int runPass(EngineState &s, const std::string &code, PassFrame *frame, bool wrap
     if (!readyFor(s, frame))
         return -1;
     s.ctx = frame;
+    s.stopped = false;
+    s.piecePixels = 0;
     s.passErrorMark = s.errorQueue.size();  /* messages left from initialisation do not stop the pass */
     s.fragmentSource = wrap ? makeFragmentSource(code, kGlslVersion) : code;
     makeCurrent(s);
@@ -118,7 +121,7 @@ int runPass(EngineState &s, const std::string &code, PassFrame *frame, bool wrap
     glBindTexture(GL_TEXTURE_2D, 0);
     releasePassObjects(s);
     releaseCurrent();
-    return 0;
+    return s.stopped ? kPassStopped : 0;
 }
 
 } // namespace qv

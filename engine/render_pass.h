@@ -8,7 +8,10 @@
 
 namespace qv {
 
-// render's work under the engine lock: 0, or -1 when the pass refused to start.
+constexpr int kPassStopped = 1;
+
+// render's work under the engine lock: 0, -1 when the pass refused to start,
+// kPassStopped when its stop callback ended it early (nothing queued).
 int runPass(EngineState &s, const std::string &code, PassFrame *frame, bool wrap);
 
 } // namespace qv

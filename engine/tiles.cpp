@@ -3,6 +3,7 @@
 #include <glad/gl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace qv {
@@ -105,9 +106,48 @@ void buildTiles(EngineState &s)
     uploadVertices(s, vertices);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kPieceSeconds = 0.1;     // aimed-for time between two stop checks
+constexpr int64_t kFirstPiecePixels = 8;  // small enough for any shader that can be stopped
+
+// Draws the tile's pixels from row-major index `from`, at most `count` of
+// them: whole rows where the count allows, else part of one row. Returns the
+// number drawn.
+int64_t drawPiece(EngineState &s, const TileRect &r, int64_t k, int64_t from, int64_t count)
+{
+    int64_t w = r.x1 - r.x0, h = r.y1 - r.y0;
+    int64_t row = from / w, col = from % w;
+    GLsizei pieceW, pieceH;
+    if (col == 0 && count >= w) {
+        pieceW = static_cast<GLsizei>(w);
+        pieceH = static_cast<GLsizei>(std::min(count / w, h - row));
+    } else {
+        pieceW = static_cast<GLsizei>(std::min(count, w - col));
+        pieceH = 1;
+    }
+    glScissor(static_cast<GLint>(col), static_cast<GLint>(row), pieceW, pieceH);
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(6 * k), 6);
+    return static_cast<int64_t>(pieceW) * pieceH;
+}
+
+// The next piece's size, so that one piece takes about kPieceSeconds.
+int64_t nextPieceSize(int64_t drawn, double seconds)
+{
+    double scale = seconds > 0 ? kPieceSeconds / seconds : 1e9;
+    double next = static_cast<double>(drawn) * std::min(scale, 1e9);
+    return static_cast<int64_t>(std::max(1.0, std::min(next, 1e15)));
+}
+
+} // namespace
+
 // Only the tile's used rectangle is cleared and read: the rest of the
 // framebuffer never reaches the output. Rows keep the framebuffer's stride.
-void drawTile(EngineState &s, const TileRect &r, int64_t k)
+// The rectangle is drawn in scissored pieces with a stop check between them;
+// a scissor changes which pixels are written, never their values.
+bool drawTile(EngineState &s, const TileRect &r, int64_t k)
 {
     GLsizei w = static_cast<GLsizei>(r.x1 - r.x0), h = static_cast<GLsizei>(r.y1 - r.y0);
     glEnable(GL_SCISSOR_TEST);
@@ -115,11 +155,27 @@ void drawTile(EngineState &s, const TileRect &r, int64_t k)
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindVertexArray(s.vao);
-    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(6 * k), 6);
+    if (s.piecePixels <= 0)
+        s.piecePixels = kFirstPiecePixels;
+    int64_t total = static_cast<int64_t>(w) * h;
+    for (int64_t done = 0; done < total;) {
+        if (s.ctx->stop()) {
+            s.stopped = true;
+            break;
+        }
+        Clock::time_point start = Clock::now();
+        int64_t drawn = drawPiece(s, r, k, done, s.piecePixels);
+        glFinish();  /* the piece's real cost, and nothing queued past a stop */
+        done += drawn;
+        s.piecePixels = nextPieceSize(drawn, std::chrono::duration<double>(Clock::now() - start).count());
+    }
     glDisable(GL_SCISSOR_TEST);
+    if (s.stopped)
+        return false;
     glPixelStorei(GL_PACK_ROW_LENGTH, s.fboWidth);
     glReadPixels(0, 0, w, h, GL_RGBA, GL_FLOAT, s.readbackBuffer);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    return true;
 }
 
 } // namespace qv

@@ -23,7 +23,9 @@ TileRect tileRect(const EngineState &s, const TileGrid &grid, int64_t k);
 // Six vertices per tile into a new vertex array and buffer, left bound.
 void buildTiles(EngineState &s);
 
-// Clears, draws and reads back tile k, whose used rectangle is `r`.
-void drawTile(EngineState &s, const TileRect &r, int64_t k);
+// Clears, draws and reads back tile k, whose used rectangle is `r`, asking
+// the pass's stop callback between pieces; false, with s.stopped set and
+// nothing read back, when it said stop.
+bool drawTile(EngineState &s, const TileRect &r, int64_t k);
 
 } // namespace qv

@@ -118,6 +118,18 @@ int64_t clipped(int64_t frameSize, int64_t bufferSize)
     return std::max<int64_t>(std::min(frameSize, bufferSize), 0);
 }
 
+// Beyond the GL's limit the texture would not be defined and every sample
+// would read black.
+bool texturesFit(const PassFrame &ctx, const TextureSources &sources)
+{
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    for (const PF_EffectWorld *source : sources.unit)
+        if (source && (clipped(ctx.width, source->width) > limit || clipped(ctx.height, source->height) > limit))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool loadUniforms(EngineState &s)
@@ -147,6 +159,10 @@ bool stageForTextures(EngineState &s, const TextureSources &sources)
 {
     for (unsigned &name : s.layerTextures)
         name = 0;
+    if (!texturesFit(*s.ctx, sources)) {
+        queueError(s, msg::kTextureTooLarge);
+        return false;
+    }
     if (ensureStaging(s, stagingRequest(*s.ctx, sources)) == 0)
         return true;
     queueError(s, msg::kMemoryNotEnough);

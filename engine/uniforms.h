@@ -21,7 +21,8 @@ struct TextureSources {
 };
 TextureSources textureSources(const PassFrame &ctx);
 
-// Grows the staging buffer for the largest source; false (message queued) if it cannot.
+// Grows the staging buffer for the largest source; false (message queued) if
+// it cannot, or if a source is larger than the GL allows for a texture.
 bool stageForTextures(EngineState &s, const TextureSources &sources);
 
 // The source's pixels, clipped to the frame, into the staging buffer.
