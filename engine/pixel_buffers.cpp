@@ -46,7 +46,7 @@ void copyToBuffer(EngineState &s, const PF_EffectWorld *world, float *dest)
 
 bool uploadsNative(int depth)
 {
-    return depth == 8 || depth == 32;
+    return depth == 8 || depth == 16 || depth == 32;
 }
 
 void copyToTexels(EngineState &s, const PF_EffectWorld *world, void *dest)
@@ -54,6 +54,10 @@ void copyToTexels(EngineState &s, const PF_EffectWorld *world, void *dest)
     int64_t cols, rows;
     if (!usedRegion(s, world, dest, cols, rows) || cols == 0)
         return;
+    if (s.ctx->depth == 16) {
+        convertHost16ToUnorm16(*world, cols, rows, static_cast<uint16_t *>(dest));
+        return;
+    }
     size_t rowBytes = static_cast<size_t>(cols) * static_cast<size_t>(s.ctx->depth / 2);
     const char *top = reinterpret_cast<const char *>(world->data);
     char *out = static_cast<char *>(dest);

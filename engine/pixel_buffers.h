@@ -10,14 +10,15 @@ namespace qv {
 // Host buffer `world`, clipped to the frame, into float RGBA `dest`, bottom row first.
 void copyToBuffer(EngineState &s, const PF_EffectWorld *world, float *dest);
 
-// Depths whose host pixels become the texture as they are: 8-bit bytes and
-// 32-bit floats hold exactly what the float conversion would define, and the
-// host's alpha-first order is undone by the texture's swizzle. 16-bit keeps
-// the conversion: RGBA16 full scale is 65535, the host's is 32768.
+// Depths uploaded in the host's channel order (undone by the texture's
+// swizzle) instead of as converted floats, each defining the very texture the
+// floats would: 8-bit bytes and 32-bit floats as they are; 16-bit rescaled to
+// RGBA16's full scale of 65535 exactly as GL rounds the floats.
 bool uploadsNative(int depth);
 
-// Host buffer `world`, clipped to the frame, into `dest` in its own layout
-// (alpha, red, green, blue), rows packed and bottom row first.
+// Host buffer `world`, clipped to the frame, into `dest` in its own channel
+// order (alpha, red, green, blue), rows packed and bottom row first: bytes
+// and floats copied, 16-bit values rescaled.
 void copyToTexels(EngineState &s, const PF_EffectWorld *world, void *dest);
 
 // Frame columns [x0, x1) and rows [y0, y1) from `readback` into the pass's

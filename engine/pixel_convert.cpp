@@ -1,6 +1,7 @@
 #include "engine/pixel_convert.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -238,6 +239,23 @@ void convertHostToFloat(const PF_EffectWorld &world, int depth, int64_t cols, in
 {
     for (int64_t r = 0; r < rows; ++r)  /* float row 0 is the lowest used host row */
         rowToFloat(rowStart(world, rows - 1 - r), dest + r * cols * 4, cols, depth);
+}
+
+void convertHost16ToUnorm16(const PF_EffectWorld &world, int64_t cols, int64_t rows, uint16_t *dest)
+{
+    /* every value up to full scale, rounded to nearest even as GL stores a float; above it clamps */
+    static const std::array<uint16_t, 32769> table = [] {
+        std::array<uint16_t, 32769> values{};
+        for (int v = 0; v <= 32768; ++v)
+            values[v] = static_cast<uint16_t>(std::lrintf(static_cast<float>(v) * kInv16 * 65535.0f));
+        return values;
+    }();
+    for (int64_t r = 0; r < rows; ++r) {
+        const uint16_t *src = reinterpret_cast<const uint16_t *>(rowStart(world, rows - 1 - r));
+        uint16_t *out = dest + r * cols * 4;
+        for (int64_t i = 0; i < cols * 4; ++i)
+            out[i] = src[i] <= 32768 ? table[src[i]] : 65535;
+    }
 }
 
 void convertTileToHost(const float *readback, int64_t fboWidth, const TileTarget &target,

@@ -101,6 +101,15 @@ uint64_t stagingRequest(const PassFrame &ctx, const TextureSources &sources)
     return static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 16u;
 }
 
+GLenum texelType(int depth)
+{
+    switch (depth) {
+    case 8: return GL_UNSIGNED_BYTE;
+    case 16: return GL_UNSIGNED_SHORT;
+    default: return GL_FLOAT;  /* 32-bit host floats, and converted floats of any other depth */
+    }
+}
+
 // The texture's pixels from the staging buffer: host order under a swizzle
 // where the depth uploads natively, else the converted floats.
 void defineLevel(int depth, int64_t texW, int64_t texH, const void *pixels)
@@ -110,7 +119,7 @@ void defineLevel(int depth, int64_t texW, int64_t texH, const void *pixels)
     bool native = uploadsNative(depth);
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, native ? kArgbToRgba : kIdentity);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(depth), static_cast<GLsizei>(texW), static_cast<GLsizei>(texH),
-                 0, GL_RGBA, native && depth == 8 ? GL_UNSIGNED_BYTE : GL_FLOAT, pixels);
+                 0, GL_RGBA, texelType(depth), pixels);
 }
 
 int64_t clipped(int64_t frameSize, int64_t bufferSize)
