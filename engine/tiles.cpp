@@ -112,11 +112,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kPieceSeconds = 0.1;     // aimed-for time between two stop checks
 constexpr int64_t kFirstPiecePixels = 8;  // small enough for any shader that can be stopped
+constexpr double kMostGrowth = 64.0;     // a cheap region does not promise a cheap next one
 
 // Draws the tile's pixels from row-major index `from`, at most `count` of
 // them: whole rows where the count allows, else part of one row. Returns the
 // number drawn.
-int64_t drawPiece(EngineState &s, const TileRect &r, int64_t k, int64_t from, int64_t count)
+int64_t drawPiece(const TileRect &r, int64_t k, int64_t from, int64_t count)
 {
     int64_t w = r.x1 - r.x0, h = r.y1 - r.y0;
     int64_t row = from / w, col = from % w;
@@ -136,8 +137,8 @@ int64_t drawPiece(EngineState &s, const TileRect &r, int64_t k, int64_t from, in
 // The next piece's size, so that one piece takes about kPieceSeconds.
 int64_t nextPieceSize(int64_t drawn, double seconds)
 {
-    double scale = seconds > 0 ? kPieceSeconds / seconds : 1e9;
-    double next = static_cast<double>(drawn) * std::min(scale, 1e9);
+    double scale = seconds > 0 ? kPieceSeconds / seconds : kMostGrowth;
+    double next = static_cast<double>(drawn) * std::min(scale, kMostGrowth);
     return static_cast<int64_t>(std::max(1.0, std::min(next, 1e15)));
 }
 
@@ -164,7 +165,7 @@ bool drawTile(EngineState &s, const TileRect &r, int64_t k)
             break;
         }
         Clock::time_point start = Clock::now();
-        int64_t drawn = drawPiece(s, r, k, done, s.piecePixels);
+        int64_t drawn = drawPiece(r, k, done, s.piecePixels);
         glFinish();  /* the piece's real cost, and nothing queued past a stop */
         done += drawn;
         s.piecePixels = nextPieceSize(drawn, std::chrono::duration<double>(Clock::now() - start).count());
