@@ -3,6 +3,7 @@
 // compile and link, conversion of the input (copyToBuffer), texture upload,
 // draw and read-back of every tile, and write-back (writeTile). Needs a
 // display: run it through scripts/with-display.sh.
+#include "engine/engine_probe.h"
 #include "engine/glsl_core.h"
 
 #include <benchmark/benchmark.h>
@@ -55,7 +56,7 @@ void BM_EnginePass(benchmark::State &state)
                 static_cast<int>(state.range(2)));
     qv::GLSLCore &engine = qv::driverEngine();
     qv::PassTimings pass, sum;
-    engine.setPassTimings(&pass);
+    qv::EngineProbe(engine).setPassTimings(&pass);
     engine.render(kDefaultCode, &frame.ctx, true);  /* first pass allocates the buffers */
     for (auto _ : state) {
         engine.render(kDefaultCode, &frame.ctx, true);
@@ -65,7 +66,7 @@ void BM_EnginePass(benchmark::State &state)
         sum.draw += pass.draw;
         sum.writeBack += pass.writeBack;
     }
-    engine.setPassTimings(nullptr);
+    qv::EngineProbe(engine).setPassTimings(nullptr);
     std::string log;
     while (engine.hasError())
         log += engine.popError();

@@ -7,7 +7,7 @@
 // reuse names. Call it on the engine's thread, between passes.
 #pragma once
 
-#include "engine/glsl_core.h"
+#include "engine/engine_probe.h"
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -57,9 +57,9 @@ inline GlCensus takeGlCensus(qv::GLSLCore &engine)
     using namespace gl_census_detail;
     GlCensus census;
     std::lock_guard<std::recursive_mutex> lock(qv::engineMutex());
-    if (!engine.isInitialised() || !engine.windowHandle())
+    if (!qv::EngineProbe(engine)->initialised || !qv::EngineProbe(engine)->window)
         return census;
-    glfwMakeContextCurrent(engine.windowHandle());
+    glfwMakeContextCurrent(qv::EngineProbe(engine)->window);
     takeKind(census, isTexture, [] { GLuint n = 0; glGenTextures(1, &n); glDeleteTextures(1, &n); return n; });
     takeKind(census, isBuffer, [] { GLuint n = 0; glGenBuffers(1, &n); glDeleteBuffers(1, &n); return n; });
     takeKind(census, isVertexArray,

@@ -1,6 +1,5 @@
 #include "engine/engine_lifecycle.h"
 
-#include "engine/glsl_core.h"
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -45,7 +44,6 @@ std::recursive_mutex &engineMutex()
 
 void ensureGlfw()
 {
-    std::lock_guard<std::recursive_mutex> lock(engineMutex());
     if (glfwReady)
         return;
     relaxMesaShaderRules();
@@ -57,20 +55,17 @@ void ensureGlfw()
 
 unsigned glfwSession()
 {
-    std::lock_guard<std::recursive_mutex> lock(engineMutex());
     return glfwReady ? currentSession : 0;
 }
 
 bool loadGlFunctions(bool ok)
 {
-    std::lock_guard<std::recursive_mutex> lock(engineMutex());
     glLoaded = gladLoadGL(ok ? glfwGetProcAddress : findNothing) != 0;
     return glLoaded;
 }
 
 bool glFunctionsLoaded()
 {
-    std::lock_guard<std::recursive_mutex> lock(engineMutex());
     return glLoaded;
 }
 

@@ -2,7 +2,13 @@
 // library's session.
 #pragma once
 
+#include <mutex>
+
 namespace qv {
+
+// Serialises every GLSLCore operation and every GL call in the process;
+// each public operation takes it once.
+std::recursive_mutex &engineMutex();
 
 // Called at global setdown: terminates the windowing library (which destroys
 // every remaining hidden window) so no context outlives the effect's global

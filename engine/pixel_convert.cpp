@@ -1,6 +1,7 @@
 #include "engine/pixel_convert.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -64,10 +65,12 @@ inline float clamp01(float v)
     return v < 1.0f ? v : 1.0f;
 }
 
-// Alpha of float buffers: clamped, but NaN survives (both comparisons fail).
-inline float clampAlpha(float v)
+// Colour of float buffers: unclamped, but NaN becomes 0 as it does at 8 and
+// 16 bits; it would poison every effect below. Infinities are kept: they are
+// ordered values like any other beyond 1.
+inline float finiteOrZero(float v)
 {
-    return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+    return v == v ? v : 0.0f;
 }
 
 void rowToHost8Scalar(const float *src, uint8_t *dst, int64_t count)
@@ -99,10 +102,10 @@ void rowToHost16Scalar(const float *src, uint16_t *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const float *p = src + 4 * i;
         float *q = dst + 4 * i;
-        q[0] = clampAlpha(p[3]);
-        q[1] = p[0];
-        q[2] = p[1];
-        q[3] = p[2];
+        q[0] = clamp01(p[3]);
+        q[1] = finiteOrZero(p[0]);
+        q[2] = finiteOrZero(p[1]);
+        q[3] = finiteOrZero(p[2]);
     }
 }
 
@@ -191,11 +194,10 @@ void rowToHost16(const float *src, uint16_t *dst, int64_t count)
 
 void rowToHost32(const float *src, float *dst, int64_t count)
 {
-    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
     for (int64_t i = 0; i < count; ++i) {
         __m128 v = rgbaToArgb(_mm_loadu_ps(src + 4 * i));
-        __m128 alpha = _mm_min_ps(one, _mm_max_ps(zero, v));  /* NaN passes: it is the second operand */
-        _mm_storeu_ps(dst + 4 * i, _mm_move_ss(v, alpha));
+        __m128 colour = _mm_and_ps(v, _mm_cmpord_ps(v, v));  /* NaN lanes to 0 */
+        _mm_storeu_ps(dst + 4 * i, _mm_move_ss(colour, clamp01x4(v)));
     }
 }
 
@@ -237,6 +239,23 @@ void convertHostToFloat(const PF_EffectWorld &world, int depth, int64_t cols, in
 {
     for (int64_t r = 0; r < rows; ++r)  /* float row 0 is the lowest used host row */
         rowToFloat(rowStart(world, rows - 1 - r), dest + r * cols * 4, cols, depth);
+}
+
+void convertHost16ToUnorm16(const PF_EffectWorld &world, int64_t cols, int64_t rows, uint16_t *dest)
+{
+    /* every value up to full scale, rounded to nearest even as GL stores a float; above it clamps */
+    static const std::array<uint16_t, 32769> table = [] {
+        std::array<uint16_t, 32769> values{};
+        for (int v = 0; v <= 32768; ++v)
+            values[v] = static_cast<uint16_t>(std::lrintf(static_cast<float>(v) * kInv16 * 65535.0f));
+        return values;
+    }();
+    for (int64_t r = 0; r < rows; ++r) {
+        const uint16_t *src = reinterpret_cast<const uint16_t *>(rowStart(world, rows - 1 - r));
+        uint16_t *out = dest + r * cols * 4;
+        for (int64_t i = 0; i < cols * 4; ++i)
+            out[i] = src[i] <= 32768 ? table[src[i]] : 65535;
+    }
 }
 
 void convertTileToHost(const float *readback, int64_t fboWidth, const TileTarget &target,

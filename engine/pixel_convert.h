@@ -16,6 +16,12 @@ namespace qv {
 void convertHostToFloat(const PF_EffectWorld &world, int depth, int64_t cols, int64_t rows,
                         float *dest);
 
+// 16-bit host pixels (full at 32768) to the 16-bit normalised texels (full at
+// 65535) that GL makes of convertHostToFloat's floats, channel order kept
+// (alpha, red, green, blue); the top-left cols x rows pixels, bottom row
+// first, packed.
+void convertHost16ToUnorm16(const PF_EffectWorld &world, int64_t cols, int64_t rows, uint16_t *dest);
+
 // Where a tile's pixels may land: the target buffer and the frame size that
 // bounds every write (PassFrame.width and height).
 struct TileTarget {

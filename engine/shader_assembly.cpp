@@ -1,6 +1,8 @@
 // The fragment source around the user's code, and the compile and
 // link of both shaders with their fixed messages.
-#include "engine/glsl_core.h"
+#include "engine/shader_assembly.h"
+
+#include "engine/engine_messages.h"
 
 #include "embedded/kFragmentPreludeText.h"
 
@@ -11,8 +13,6 @@
 namespace qv {
 
 namespace {
-
-using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr int kPlatformCode = 0;  // the platform define's value in this build
 
@@ -45,9 +45,8 @@ bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::
 
 } // namespace
 
-std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
+std::string makeFragmentSource(const std::string &code, int version)
 {
-    Lock lock(engineMutex());
     std::string source = "#version " + std::to_string(version) + " core\n";
     source += "#define platform " + std::to_string(kPlatformCode) + "\n";
     source.append(kFragmentPreludeText, kFragmentPreludeText_size);
@@ -56,27 +55,52 @@ std::string GLSLCore::makeFragmentSource(const std::string &code, int version)
     return source;
 }
 
-int GLSLCore::compileProgram()
+namespace {
+
+// Compiles both stages and links them, queuing the failures' messages.
+unsigned buildProgram(EngineState &s)
 {
-    Lock lock(engineMutex());
     std::string log;
     unsigned vertex = 0, fragment = 0;
-    if (!compileStage(GL_VERTEX_SHADER, vertexSource, vertex, log))
-        queueError("ERROR::SHADER::VERTEX::COMPILATION_FAILED\n" + log);
+    if (!compileStage(GL_VERTEX_SHADER, s.vertexSource, vertex, log))
+        queueError(s, msg::kVertexCompileFailed + log);
     log.clear();
-    if (!compileStage(GL_FRAGMENT_SHADER, fragmentSource, fragment, log))
-        queueError("ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n" + log);
-    program = glCreateProgram();
+    if (!compileStage(GL_FRAGMENT_SHADER, s.fragmentSource, fragment, log))
+        queueError(s, msg::kFragmentCompileFailed + log);
+    unsigned program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (!ok)
-        queueError("ERROR::SHADER::PROGRAM::LINKING_FAILED\n" + infoLog(program, glGetProgramiv, glGetProgramInfoLog));
+        queueError(s, msg::kLinkFailed + infoLog(program, glGetProgramiv, glGetProgramInfoLog));
     glDeleteShader(vertex);
     glDeleteShader(fragment);
-    glUseProgram(program);
+    return program;
+}
+
+} // namespace
+
+int compileProgram(EngineState &s)
+{
+    CachedProgram *cached = findProgram(s.programs, s.vertexSource, s.fragmentSource);
+    if (!cached) {
+        size_t before = s.errorQueue.size();
+        CachedProgram entry{s.vertexSource, s.fragmentSource, buildProgram(s), {}, 0};
+        entry.messages.assign(s.errorQueue.begin() + static_cast<long>(before), s.errorQueue.end());
+        if (!entry.messages.empty()) {  /* a failure is kept for its messages only */
+            glDeleteProgram(entry.program);
+            entry.program = 0;
+        }
+        keepProgram(s.programs, std::move(entry));
+        cached = &s.programs.entries.back();
+    } else {
+        for (const std::string &message : cached->messages)
+            queueError(s, message);
+    }
+    s.program = cached->program;
+    glUseProgram(s.program);
     return 0;
 }
 

@@ -1,26 +1,15 @@
-// The parameter bank, time and sizes as uniforms, and the input,
-// output and layer buffers as textures with the pass's sampler state.
-#include "engine/glsl_core.h"
+#include "engine/uniforms.h"
+
+#include "engine/engine_messages.h"
+#include "engine/pixel_buffers.h"
 
 #include <glad/gl.h>
 
 #include <algorithm>
-#include <chrono>
 
 namespace qv {
 
 namespace {
-
-using Lock = std::lock_guard<std::recursive_mutex>;
-using Clock = std::chrono::steady_clock;
-
-constexpr int kUnitOutput = 1;
-constexpr int kFirstLayerUnit = 2;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 GLint wrapMode(int32_t item)
 {
@@ -98,80 +87,130 @@ void setSamplerState(const PassFrame &ctx)
 }
 
 // The staging request: the largest source clipped to the frame, 16 bytes a pixel.
-uint64_t stagingRequest(const PassFrame &ctx, PF_EffectWorld *const sources[])
+uint64_t stagingRequest(const PassFrame &ctx, const TextureSources &sources)
 {
     int64_t maxW = 0, maxH = 0;
-    for (int unit = 0; unit < GLSLCore::kTextureUnits; ++unit) {
-        if (!sources[unit])
+    for (const PF_EffectWorld *source : sources.unit) {
+        if (!source)
             continue;
-        maxW = std::max<int64_t>(maxW, sources[unit]->width);
-        maxH = std::max<int64_t>(maxH, sources[unit]->height);
+        maxW = std::max<int64_t>(maxW, source->width);
+        maxH = std::max<int64_t>(maxH, source->height);
     }
     int64_t w = std::max<int64_t>(std::min(ctx.width, maxW), 0);
     int64_t h = std::max<int64_t>(std::min(ctx.height, maxH), 0);
     return static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 16u;
 }
 
+GLenum texelType(int depth)
+{
+    switch (depth) {
+    case 8: return GL_UNSIGNED_BYTE;
+    case 16: return GL_UNSIGNED_SHORT;
+    default: return GL_FLOAT;  /* 32-bit host floats, and converted floats of any other depth */
+    }
+}
+
+// The texture's pixels from the staging buffer: host order under a swizzle
+// where the depth uploads natively, else the converted floats.
+void defineLevel(int depth, int64_t texW, int64_t texH, const void *pixels)
+{
+    static const GLint kArgbToRgba[4] = {GL_GREEN, GL_BLUE, GL_ALPHA, GL_RED};
+    static const GLint kIdentity[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+    bool native = uploadsNative(depth);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, native ? kArgbToRgba : kIdentity);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(depth), static_cast<GLsizei>(texW), static_cast<GLsizei>(texH),
+                 0, GL_RGBA, texelType(depth), pixels);
+}
+
+int64_t clipped(int64_t frameSize, int64_t bufferSize)
+{
+    return std::max<int64_t>(std::min(frameSize, bufferSize), 0);
+}
+
+// Beyond the GL's limit the texture would not be defined and every sample
+// would read black.
+bool texturesFit(const PassFrame &ctx, const TextureSources &sources)
+{
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    for (const PF_EffectWorld *source : sources.unit)
+        if (source && (clipped(ctx.width, source->width) > limit || clipped(ctx.height, source->height) > limit))
+            return false;
+    return true;
+}
+
 } // namespace
 
-// Step 7 for one unit: the source converted into the staging buffer and
-// defined as the unit's texture, clipped to the frame.
-void GLSLCore::loadTexture(int unit, const PF_EffectWorld *source, float *layerResolution)
+bool loadUniforms(EngineState &s)
 {
-    Clock::time_point start = Clock::now();
-    copyToBuffer(source, stagingBuffer);
-    if (timings)
-        timings->convert += secondsSince(start);
-    int64_t texW = std::max<int64_t>(std::min<int64_t>(ctx->width, source->width), 0);
-    int64_t texH = std::max<int64_t>(std::min<int64_t>(ctx->height, source->height), 0);
+    if (!s.ctx) {
+        queueError(s, msg::kParametersContextLost);
+        return false;
+    }
+    static const ParamSnapshot kNoParams;  /* a context without a snapshot reads zeros */
+    setBankUniforms(s.program, s.ctx->params ? *s.ctx->params : kNoParams);
+    setFrameUniforms(s.program, *s.ctx);
+    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);  /* float read-back keeps values outside [0, 1] */
+    return true;
+}
+
+TextureSources textureSources(const PassFrame &ctx)
+{
+    TextureSources sources;
+    sources.unit[kUnitInput] = ctx.inputWorld;
+    sources.unit[kUnitOutput] = ctx.useOutputAsInput ? ctx.outputWorld : nullptr;
+    for (int i = 0; i < kBankSize; ++i)
+        sources.unit[kFirstLayerUnit + i] = ctx.layerWorlds[i];
+    return sources;
+}
+
+bool stageForTextures(EngineState &s, const TextureSources &sources)
+{
+    for (unsigned &name : s.layerTextures)
+        name = 0;
+    if (!texturesFit(*s.ctx, sources)) {
+        queueError(s, msg::kTextureTooLarge);
+        return false;
+    }
+    if (ensureStaging(s, stagingRequest(*s.ctx, sources)) == 0)
+        return true;
+    queueError(s, msg::kMemoryNotEnough);
+    return false;
+}
+
+void convertSource(EngineState &s, const PF_EffectWorld *source)
+{
+    if (uploadsNative(s.ctx->depth))
+        copyToTexels(s, source, s.stagingBuffer);
+    else
+        copyToBuffer(s, source, s.stagingBuffer);
+}
+
+void defineTexture(EngineState &s, int unit, const PF_EffectWorld *source, float *layerResolution)
+{
+    int64_t texW = clipped(s.ctx->width, source->width);
+    int64_t texH = clipped(s.ctx->height, source->height);
     glActiveTexture(GL_TEXTURE0 + unit);
-    glGenTextures(1, &layerTextures[unit]);
-    glBindTexture(GL_TEXTURE_2D, layerTextures[unit]);
-    setSamplerState(*ctx);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(ctx->depth), static_cast<GLsizei>(texW),
-                 static_cast<GLsizei>(texH), 0, GL_RGBA, GL_FLOAT, stagingBuffer);
+    glGenTextures(1, &s.layerTextures[unit]);
+    glBindTexture(GL_TEXTURE_2D, s.layerTextures[unit]);
+    setSamplerState(*s.ctx);
+    defineLevel(s.ctx->depth, texW, texH, s.stagingBuffer);
     if (unit >= kFirstLayerUnit) {
         layerResolution[(unit - kFirstLayerUnit) * 2] = static_cast<float>(texW);
         layerResolution[(unit - kFirstLayerUnit) * 2 + 1] = static_cast<float>(texH);
     }
 }
 
-void GLSLCore::loadParameters()
+void setSamplerUniforms(EngineState &s, const float *layerResolution)
 {
-    Lock lock(engineMutex());
-    if (!ctx) {
-        queueError("QUORVEL::INNER_ERROR:\nLua userdata lost in GLSLCore while load Parameters.");
-        return;
-    }
-    static const ParamSnapshot kNoParams;  /* a context without a snapshot reads zeros */
-    setBankUniforms(program, ctx->params ? *ctx->params : kNoParams);
-    setFrameUniforms(program, *ctx);
-    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);  /* float read-back keeps values outside [0, 1] */
-
-    PF_EffectWorld *sources[kTextureUnits] = {ctx->inputWorld,
-                                              ctx->useOutputAsInput ? ctx->outputWorld : nullptr};
-    for (int i = 0; i < kBankSize; ++i)
-        sources[kFirstLayerUnit + i] = ctx->layerWorlds[i];
-    if (ensureStaging(stagingRequest(*ctx, sources)) != 0) {
-        queueError("GLSL Core error : Memory not enough.\n");
-        return;
-    }
-
-    float layerResolution[kBankSize * 2] = {};
-    for (unsigned &name : layerTextures)
-        name = 0;
-    for (int unit = 0; unit < kTextureUnits; ++unit)
-        if (sources[unit])
-            loadTexture(unit, sources[unit], layerResolution);
-
-    glUniform2fv(location(program, "layerResolution"), kBankSize, layerResolution);
-    glUniform1i(location(program, "inLayer"), 0);
-    if (ctx->useOutputAsInput)
-        glUniform1i(location(program, "outLayer"), kUnitOutput);
+    glUniform2fv(location(s.program, "layerResolution"), kBankSize, layerResolution);
+    glUniform1i(location(s.program, "inLayer"), kUnitInput);
+    /* a reused program keeps an earlier pass's value: 0 is what a fresh one holds */
+    glUniform1i(location(s.program, "outLayer"), s.ctx->useOutputAsInput ? kUnitOutput : 0);
     GLint units[kBankSize];
     for (int i = 0; i < kBankSize; ++i)
         units[i] = kFirstLayerUnit + i;
-    glUniform1iv(location(program, "layer"), kBankSize, units);
+    glUniform1iv(location(s.program, "layer"), kBankSize, units);
 }
 
 } // namespace qv

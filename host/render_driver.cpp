@@ -65,6 +65,26 @@ void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, s
     pc->scriptAccess = global ? global->scriptAccessAllowed.load() : 0;
 }
 
+// The engine's stop callback: the host's abort callback, remembered once it
+// said stop so the render can report the cancel.
+struct HostStop {
+    const PCData *pc = nullptr;
+    bool asked = false;
+};
+
+bool hostWantsStop(void *context)
+{
+    HostStop &stop = *static_cast<HostStop *>(context);
+    if (!stop.asked && stop.pc->abortCheck) {
+        try {
+            stop.asked = stop.pc->abortCheck(stop.pc->effectRef) != PF_Err_NONE;
+        } catch (...) {
+            stop.asked = true;  /* a host that cannot answer is not kept waiting on */
+        }
+    }
+    return stop.asked;
+}
+
 // The code without a UTF-8 byte-order mark, which editors may put in front.
 const char *withoutByteOrderMark(const char *code)
 {
@@ -124,6 +144,8 @@ PF_Err OnSmartRender(const CommandArgs &a)
     if (err || !request->outputWorld)
         return err;
     fillContext(pc, a.in_data, *request, extra->input->bitdepth, a.suites, global);
+    HostStop stop{pc};
+    pc->stop = StopCheck{hostWantsStop, &stop};  /* GL passes stop between pieces when the host cancels */
 
     std::optional<std::string> message;
     switch (request->language) {
@@ -135,6 +157,8 @@ PF_Err OnSmartRender(const CommandArgs &a)
         break;
     default: break;  /* no language: the cleared frame stays */
     }
+    if (stop.asked && !err)
+        err = PF_Interrupt_CANCEL;
     if (request->debug && message && global && global->debugWindowOpened) {
         PF_Err logErr = RunScript(a.suites, DebugLogAddScript(*message));
         if (!err)

@@ -37,7 +37,7 @@ TEST_F(EngineTest, PreludeFunctionsDoWhatTheySay)
 
 TEST_F(EngineTest, AssemblesVersionPlatformPreludeAndCode)
 {
-    std::string source = engine().makeFragmentSource("CODE", 330);
+    std::string source = qv::makeFragmentSource("CODE", 330);
     std::string prelude(kFragmentPreludeText, kFragmentPreludeText_size);
     EXPECT_EQ(source, "#version 330 core\n#define platform 0\n" + prelude + "#line 1\nCODE");
 }
@@ -46,10 +46,10 @@ TEST_F(EngineTest, WrapPutsThePreludeInFront)
 {
     Frame frame(4, 4, 8);
     render(frame, kFill, true);
-    EXPECT_EQ(engine().fragmentText(),
+    EXPECT_EQ(qv::EngineProbe(engine())->fragmentSource,
               "#version 330 core\n#define platform 0\n" + std::string(kFragmentPreludeText) + "#line 1\n" + kFill);
     render(frame, kFill, false);
-    EXPECT_EQ(engine().fragmentText(), kFill);
+    EXPECT_EQ(qv::EngineProbe(engine())->fragmentSource, kFill);
 }
 
 TEST_F(EngineTest, SyntaxErrorGivesFragmentMessageThenLinkMessage)

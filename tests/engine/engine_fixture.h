@@ -3,8 +3,11 @@
 #pragma once
 
 #include "engine/engine_faults.h"
+#include "engine/engine_probe.h"
 #include "engine/glsl_core.h"
 #include "engine/take_errors.h"
+#include "engine/pixel_buffers.h"
+#include "engine/shader_assembly.h"
 #include "base/render_context.h"
 #include "common/keep_libraries.h"
 

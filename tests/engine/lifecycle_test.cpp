@@ -49,15 +49,15 @@ TEST_F(LifecycleTest, ConstructionMakesAHidden1024WindowWithA33CoreContext)
     int before = engineWindowCount();
     {
         qv::GLSLCore engine;
-        EXPECT_TRUE(engine.isInitialised());
+        EXPECT_TRUE(qv::EngineProbe(engine)->initialised);
         EXPECT_FALSE(engine.hasError());
-        EXPECT_EQ(engine.fboWidthPixels(), 1024);
-        EXPECT_EQ(engine.fboHeightPixels(), 1024);
-        ASSERT_NE(engine.windowHandle(), nullptr);
-        EXPECT_EQ(glfwGetWindowAttrib(engine.windowHandle(), GLFW_VISIBLE), GLFW_FALSE);
-        EXPECT_EQ(glfwGetWindowAttrib(engine.windowHandle(), GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
-        int major = glfwGetWindowAttrib(engine.windowHandle(), GLFW_CONTEXT_VERSION_MAJOR);
-        int minor = glfwGetWindowAttrib(engine.windowHandle(), GLFW_CONTEXT_VERSION_MINOR);
+        EXPECT_EQ(qv::EngineProbe(engine)->fboWidth, 1024);
+        EXPECT_EQ(qv::EngineProbe(engine)->fboHeight, 1024);
+        ASSERT_NE(qv::EngineProbe(engine)->window, nullptr);
+        EXPECT_EQ(glfwGetWindowAttrib(qv::EngineProbe(engine)->window, GLFW_VISIBLE), GLFW_FALSE);
+        EXPECT_EQ(glfwGetWindowAttrib(qv::EngineProbe(engine)->window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
+        int major = glfwGetWindowAttrib(qv::EngineProbe(engine)->window, GLFW_CONTEXT_VERSION_MAJOR);
+        int minor = glfwGetWindowAttrib(qv::EngineProbe(engine)->window, GLFW_CONTEXT_VERSION_MINOR);
         EXPECT_GE(major * 10 + minor, 33);
         EXPECT_EQ(engineWindowCount(), before + 1);
     }
@@ -67,11 +67,11 @@ TEST_F(LifecycleTest, ConstructionMakesAHidden1024WindowWithA33CoreContext)
 TEST_F(LifecycleTest, LaterRendersReuseTheWindow)
 {
     qv::GLSLCore engine;
-    GLFWwindow *window = engine.windowHandle();
+    GLFWwindow *window = qv::EngineProbe(engine)->window;
     int windows = engineWindowCount();
     EXPECT_TRUE(rendersSliders(engine, 0.25, 0.75));
     EXPECT_TRUE(rendersSliders(engine, 1.0, 0.0));
-    EXPECT_EQ(engine.windowHandle(), window);
+    EXPECT_EQ(qv::EngineProbe(engine)->window, window);
     EXPECT_EQ(engineWindowCount(), windows);
 }
 
@@ -128,8 +128,8 @@ TEST_P(InitFaultTest, QueuesTheMessageLeavesNoWindowAndRecovers)
     {
         qv::setEngineFault(GetParam().fault, true);
         qv::GLSLCore engine;
-        EXPECT_FALSE(engine.isInitialised());
-        EXPECT_EQ(engine.windowHandle(), nullptr);
+        EXPECT_FALSE(qv::EngineProbe(engine)->initialised);
+        EXPECT_EQ(qv::EngineProbe(engine)->window, nullptr);
         EXPECT_EQ(engineWindowCount(), before);
         Frame frame(8, 8, 8);
         EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), -1);  /* tries again, fails again */
@@ -138,7 +138,7 @@ TEST_P(InitFaultTest, QueuesTheMessageLeavesNoWindowAndRecovers)
 
         qv::clearEngineFaults();
         EXPECT_TRUE(rendersSliders(engine, 0.5, 0.25));
-        EXPECT_TRUE(engine.isInitialised());
+        EXPECT_TRUE(qv::EngineProbe(engine)->initialised);
         EXPECT_EQ(engineWindowCount(), before + 1);
     }
     EXPECT_EQ(engineWindowCount(), before);
@@ -183,32 +183,32 @@ TEST_F(LifecycleTest, FailedStagingAllocationClaimsNoCapacity)
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
     EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
     EXPECT_EQ(drain(engine), "GLSL Core error : Memory not enough.\n");
-    EXPECT_EQ(engine.stagingBytes(), 0u);
-    EXPECT_EQ(engine.staging(), nullptr);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 0u);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingBuffer, nullptr);
     EXPECT_EQ(frame.output.get(5, 5, 0), 1) << "nothing drawn";
 
     qv::clearEngineFaults();  /* the same size is asked for again and now allocated */
     frame.params.sliders[0] = 1.0;
     EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
     EXPECT_EQ(drain(engine), "");
-    EXPECT_EQ(engine.stagingBytes(), 16u * 16u * 16u);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 16u * 16u * 16u);
     EXPECT_EQ(frame.output.get(5, 5, 1), 255);
 }
 
 TEST_F(LifecycleTest, StagingOnlyGrows)
 {
     qv::GLSLCore engine;
-    EXPECT_EQ(engine.ensureStaging(64), 0);
-    float *first = engine.staging();
-    EXPECT_EQ(engine.ensureStaging(32), 0);
-    EXPECT_EQ(engine.staging(), first);
-    EXPECT_EQ(engine.stagingBytes(), 64u);
-    EXPECT_EQ(engine.ensureStaging(128), 0);
-    EXPECT_EQ(engine.stagingBytes(), 128u);
+    EXPECT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 64), 0);
+    float *first = qv::EngineProbe(engine)->stagingBuffer;
+    EXPECT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 32), 0);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingBuffer, first);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 64u);
+    EXPECT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 128), 0);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 128u);
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
-    EXPECT_EQ(engine.ensureStaging(256), -1);
-    EXPECT_EQ(engine.stagingBytes(), 0u);
-    EXPECT_EQ(engine.ensureStaging(0), 0);
+    EXPECT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 256), -1);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 0u);
+    EXPECT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 0), 0);
 }
 
 TEST_F(LifecycleTest, ReadbackBufferNotObtained)
@@ -229,9 +229,9 @@ TEST_F(LifecycleTest, OutBufferLayerMemoryNotObtained)
     qv::GLSLCore engine;
     Frame frame(8, 8, 16);
     frame.ctx.useOutputAsInput = 1;
-    engine.setContext(&frame.ctx);
+    qv::EngineProbe(engine)->ctx = &frame.ctx;
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
-    engine.prepareOutBufferLayer();
+    qv::prepareOutBufferLayer(qv::EngineProbe(engine).state());
     EXPECT_EQ(drain(engine), "Failed on initializing outBufferLayer(data).\n");
 }
 
@@ -247,14 +247,14 @@ TEST_F(LifecycleTest, OutBufferLayerSizeDoesNotOverflow32Bits)
     ctx.bytesPerPixel = 16;
     ctx.outputWorld = &huge;
     ctx.useOutputAsInput = 1;
-    engine.setContext(&ctx);
+    qv::EngineProbe(engine)->ctx = &ctx;
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);  /* asks, but does not take, 25.6 GB */
-    engine.prepareOutBufferLayer();
+    qv::prepareOutBufferLayer(qv::EngineProbe(engine).state());
     EXPECT_EQ(drain(engine), "Failed on initializing outBufferLayer(data).\n");
-    EXPECT_EQ(engine.stagingBytes(), 0u);
+    EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 0u);
     qv::clearEngineFaults();
-    ASSERT_EQ(engine.ensureStaging(16), 0);  /* the request that failed was the full size */
-    EXPECT_LT(engine.stagingBytes(), 16ull * 40000 * 40000);
+    ASSERT_EQ(qv::ensureStaging(qv::EngineProbe(engine).state(), 16), 0);  /* the request that failed was the full size */
+    EXPECT_LT(qv::EngineProbe(engine)->stagingCapacity, 16ull * 40000 * 40000);
 }
 
 TEST_F(LifecycleTest, NullRenderContextIsRefused)

@@ -301,7 +301,7 @@ TEST_P(OutputAsInputTest, ReadsTheOutputAsItWasWhenThePassBegan)
     int depth = GetParam();
     qv::setEngineWindowSize(16, 12);
     qv::GLSLCore engine;
-    ASSERT_EQ(engine.fboWidthPixels(), 16);
+    ASSERT_EQ(qv::EngineProbe(engine)->fboWidth, 16);
     Frame frame(40, 30, depth);
     fillCoordinates(frame.output, depth);
     HostBuffer before = frame.output;
