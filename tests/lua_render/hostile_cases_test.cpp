@@ -213,4 +213,36 @@ TEST_F(HostileCasesTest, WithThePreferenceTheScriptsThatNeedItWork)
     EXPECT_NE(o.output.find(kNoAccess), std::string::npos) << o.output;
 }
 
+// Shaders: a slow loop stops when the host cancels, and a frame past the GL's
+// texture size limit is refused with a message rather than drawn black.
+TEST_F(HostileCasesTest, HostileShadersStopOrAreRefused)
+{
+    std::ofstream(dir_ + "/slow.glsl") << "void main(){ vec4 c = vec4(0.0);\n"
+                                          "for (int i = 0; i < 60000; ++i) c += getColor(uv * float(i % 7)) * sin(float(i));\n"
+                                          "outColor = c; }\n";
+    struct Case {
+        const char *args;
+        const char *expected;
+        double bound;
+    } cases[] = {
+        {"--size 64x64 --abort-after 1", "failed with error 517", 20},
+        {"--size 16400x4", "larger than the GPU's maximum texture size", 60},
+    };
+    for (const Case &c : cases) {
+        std::string command = "timeout 120 " + std::string(QV_QVHOST_PATH) + " render --code '" + dir_ +
+                              "/slow.glsl' --out '" + dir_ + "/out.png' " + c.args + " 2>&1";
+        auto start = std::chrono::steady_clock::now();
+        FILE *pipe = popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        int status = WEXITSTATUS(pclose(pipe));
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_NE(out.find(c.expected), std::string::npos) << c.args << ":\n" << out;
+        EXPECT_EQ(status, 1) << c.args;
+        EXPECT_LT(seconds, c.bound) << c.args;
+    }
+}
+
 } // namespace
