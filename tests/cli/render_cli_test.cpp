@@ -184,7 +184,8 @@ TEST_F(RenderCli, ColourAndAlphaReachTheFileUnchanged)
     for (auto row : rows) {
         ToolRun r = qvhost("--code " + path("v.glsl") + " --size 4x4 --depth " + row.depth + " --out " + path(row.out));
         ASSERT_EQ(r.status, 0) << r.output;
-        const float *p = qvh::readImage(path(row.out)).pixel(1, 1);
+        const auto image = qvh::readImage(path(row.out));
+        const float *p = image.pixel(1, 1);
         EXPECT_NEAR(p[0], row.r, row.tolerance) << row.out << " " << row.depth;
         EXPECT_NEAR(p[1], row.g, row.tolerance) << row.out << " " << row.depth;
         EXPECT_NEAR(p[2], row.b, row.tolerance) << row.out << " " << row.depth;

@@ -7,6 +7,9 @@
 
 namespace {
 
+// What the wrapping puts around the code: the dialect's inputs as defines
+// (ending in four spaces, so the code's first line continues that line) and
+// a main() that calls mainImage.
 const std::string kHead =
     "\n#define iResolution resolution\n#define iTime time\n#define iMouse point[0]\n"
     "#define iTimeDelta (1/fps)\n#define iFrame (fps*time)\n    ";
@@ -18,41 +21,18 @@ std::string wrapped(std::string code)
     return code;
 }
 
-TEST(ShadertoyWrap, PutsDefinesBeforeAndMainAfter)
+// The code sits between head and tail with every byte as it was: nothing
+// inside it is rewritten (that is the edit-time conversion's job).
+TEST(ShadertoyWrap, CodeSitsUnchangedBetweenDefinesAndMain)
 {
-    std::string code = "void mainImage(out vec4 fragColor, in vec2 fragCoord){ fragColor = vec4(1.0); }";
-    EXPECT_EQ(wrapped(code), kHead + code + kTail);
-}
-
-TEST(ShadertoyWrap, HeadEndsInFourSpacesSoTheFirstLineContinuesIt)
-{
-    std::string out = wrapped("float a;");
-    EXPECT_NE(out.find("#define iFrame (fps*time)\n    float a;"), std::string::npos);
-}
-
-TEST(ShadertoyWrap, ExactTexts)
-{
-    EXPECT_EQ(std::string(qv::kShadertoyHead), kHead);
-    EXPECT_EQ(std::string(qv::kShadertoyTail), kTail);
-    EXPECT_EQ(kHead.back(), ' ');
-}
-
-TEST(ShadertoyWrap, EmptyCodeGetsOnlyTheWrapping)
-{
-    EXPECT_EQ(wrapped(""), kHead + kTail);
-}
-
-TEST(ShadertoyWrap, KeepsEveryByteOfTheCode)
-{
-    std::string code("a\0b\r\n\t\xff", 7);
-    EXPECT_EQ(wrapped(code), kHead + code + kTail);
-}
-
-TEST(ShadertoyWrap, RewritesNothingInsideTheCode)
-{
-    std::string code = "vec3 r = iResolution; float t = iTime; // iChannel0 stays for the edit-time rewrite\n";
-    std::string out = wrapped(code);
-    EXPECT_EQ(out.substr(kHead.size(), code.size()), code);
+    const std::string codes[] = {
+        "void mainImage(out vec4 fragColor, in vec2 fragCoord){ fragColor = vec4(1.0); }",
+        "",
+        std::string("a\0b\r\n\t\xff", 7),
+        "vec3 r = iResolution; float t = iTime; // iChannel0 stays for the edit-time rewrite\n",
+    };
+    for (const std::string &code : codes)
+        EXPECT_EQ(wrapped(code), kHead + code + kTail) << code;
 }
 
 TEST(ShadertoyWrap, WrappingTwiceNestsTheBlocks)
