@@ -2,8 +2,12 @@
 // trickles bytes never ends a request by itself. The request therefore runs
 // on a worker thread while the calling thread watches the clock and the
 // host's abort; to give up it calls Client::stop, which shuts the socket
-// down under the worker, and then waits for the worker to return.
+// down under the worker, and then waits for the worker to return. The client
+// has no limit on header lines either, so until the headers are in, the
+// watcher also counts the bytes the socket has received.
 #include "lua/http_transfer.h"
+
+#include "support/platform.h"
 
 #include <httplib.h>
 
@@ -28,6 +32,8 @@ struct Transfer {
     httplib::Client client;
     std::size_t maxBody = kMaxResponseBody;
     std::atomic<bool> cancelled{false};
+    std::atomic<std::intptr_t> socket{-1};  // -1 until connecting begins
+    std::atomic<bool> headersIn{false};
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
@@ -55,6 +61,10 @@ httplib::Request makeRequest(Transfer &t, std::string &received, bool &tooLarge)
         return !t.cancelled.load();
     };
     req.progress = [&t](uint64_t, uint64_t) { return !t.cancelled.load(); };
+    req.response_handler = [&t](const httplib::Response &) {
+        t.headersIn = true;
+        return !t.cancelled.load();
+    };
     return req;
 }
 
@@ -80,12 +90,22 @@ void runRequest(Transfer &t)
     t.ended.notify_one();
 }
 
-void configure(httplib::Client &client, long long timeout)
+void configure(Transfer &t, long long timeout)
 {
+    httplib::Client &client = t.client;
+    client.set_socket_options([&t](socket_t socket) { t.socket = std::intptr_t(socket); });
     time_t seconds = time_t(timeout);
     client.set_connection_timeout(std::min<time_t>(seconds, kMaxConnectSeconds));
     client.set_read_timeout(seconds);
     client.set_write_timeout(seconds);
+}
+
+// Only while the headers arrive: afterwards the socket may be closed and its
+// number reused, and the body has its own limit.
+bool headersTooLong(const Transfer &t)
+{
+    std::intptr_t socket = t.socket;
+    return !t.headersIn && socket != -1 && platform::TcpBytesReceived(socket) > kMaxResponseHeaderBytes;
 }
 
 } // namespace
@@ -98,7 +118,7 @@ HttpReply performHttpCall(const HttpCall &call, const std::function<bool()> &sto
     auto transfer = std::make_unique<Transfer>(call);
     Transfer &t = *transfer;
     t.maxBody = maxBody;
-    configure(t.client, timeout);
+    configure(t, timeout);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout);
     std::thread worker;
     try {
@@ -109,7 +129,7 @@ HttpReply performHttpCall(const HttpCall &call, const std::function<bool()> &sto
     std::unique_lock<std::mutex> lock(t.mutex);
     while (!t.ended.wait_for(lock, kWatchInterval, [&t] { return t.done; })) {
         lock.unlock();
-        if (!t.cancelled && (std::chrono::steady_clock::now() >= deadline || stopWanted()))
+        if (!t.cancelled && (std::chrono::steady_clock::now() >= deadline || stopWanted() || headersTooLong(t)))
             t.cancelled = true;
         if (t.cancelled)
             t.client.stop();  /* again each time: a stop before the socket exists finds nothing to shut */

@@ -1,9 +1,10 @@
 // One HTTP request on a thread of its own, watched by the render thread: the
 // script's timeout bounds the whole request, the host's abort cancels it, and
-// the response body (after any decompression) has a size limit.
+// the response's headers and body (after any decompression) have size limits.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,9 @@ struct HttpCall {
 
 // Larger bodies fail the request; a compressed body stops inflating here.
 constexpr std::size_t kMaxResponseBody = std::size_t(64) << 20;
+// Bytes received before the headers end past which the request fails: the
+// client keeps every header line, so endless headers would fill memory.
+constexpr std::uint64_t kMaxResponseHeaderBytes = std::uint64_t(1) << 20;
 // Connecting cannot be cancelled once begun, so it gets at most this long.
 constexpr long long kMaxConnectSeconds = 3;
 

@@ -2,6 +2,7 @@
 // system (platform_win32.cpp, platform_posix.cpp); the build picks one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qv {
@@ -21,6 +22,10 @@ void MakeFolder(const std::string &utf8Path);
 // Creates or truncates the file for writing, writes nothing, closes it.
 // Returns false when the file could not be opened.
 bool TouchForWriting(const std::string &utf8Path);
+
+// Bytes a connected TCP socket has received so far, as the system counts
+// them, whether or not they have been read yet; 0 when the system cannot tell.
+std::uint64_t TcpBytesReceived(std::intptr_t socket);
 
 } // namespace platform
 } // namespace qv

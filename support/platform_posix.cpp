@@ -2,8 +2,14 @@
 // data folder.
 #include "support/platform.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <fcntl.h>
+#ifdef __linux__
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,5 +60,19 @@ bool TouchForWriting(const std::string &utf8Path)
 }
 
 // Thread-local destructors at exit run with the other threads still alive.
+std::uint64_t TcpBytesReceived(std::intptr_t socket)
+{
+#ifdef __linux__
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (getsockopt(int(socket), IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+        size >= offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received)
+        return info.tcpi_bytes_received;
+#else
+    (void)socket;
+#endif
+    return 0;
+}
+
 } // namespace platform
 } // namespace qv

@@ -2,6 +2,10 @@
 // every Windows call.
 #include "support/platform.h"
 
+// winsock2.h must come before windows.h, which would bring the old winsock.h
+#include <winsock2.h>
+#include <mstcpip.h>
+
 #include <direct.h>
 #include <fstream>
 #include <share.h>
@@ -84,6 +88,17 @@ bool TouchForWriting(const std::string &utf8Path)
     bool opened = !probe.fail();
     probe.close();
     return opened;
+}
+
+std::uint64_t TcpBytesReceived(std::intptr_t socket)
+{
+    DWORD version = 0;  /* TCP_INFO_v0, Windows 10 1703 and later */
+    TCP_INFO_v0 info{};
+    DWORD size = 0;
+    if (WSAIoctl(SOCKET(socket), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &size, nullptr,
+                 nullptr) == 0 && size >= sizeof info)
+        return info.BytesIn;
+    return 0;
 }
 
 } // namespace platform

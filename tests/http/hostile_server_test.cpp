@@ -99,6 +99,7 @@ TEST_F(HostileHttpTest, MisbehavingServersEndInMinusOneWithinTheirBound)
         {"a byte every 0.3 s", trickle, 1, 6},
         {"a server that never answers", silence, 1, 6},
         {"endless response headers", endlessHeaders, 1, 6},
+        {"endless response headers under a long timeout", endlessHeaders, 600, 10},
         {"a body past the limit, read to the close", endlessBody, 600, 60},
         {"a gzip of zeros that inflates past the limit", gzipBomb(fileBytes(QV_TEST_DATA_DIR "/zeros-100mb.gz")), 600, 60},
     };
