@@ -51,6 +51,7 @@ protected:
         write("bad.st.glsl", kBadShadertoy);
         write("gradient.st.glsl", kGradient);
         write("bad.lua", kBadLua);
+        write("table-error.lua", "error({1, 2, 3})");
         write("frame1.lua", kFailsAtFrameOne);
         write("ichannel0.st.glsl", kIChannel0);
         write("hang.lua", kHangsAtFrameTwo);
@@ -150,6 +151,8 @@ TEST_F(CliCases, FailuresOfTheCodeAreFailuresOfTheRender)
         {"render --code @/gradient.st.glsl --language shadertoy --size 8x8 --out @/a.png", 0, "", {"@/a.png"}, {}, "wrote", -1, "frame"},
         // a Lua error, at the script's own line
         {"render --code @/bad.lua --language lua --size 8x8 --out @/a.png", 1, "frame 0: [string \"qv.in2out()...\"]:3:"},
+        {"render --code @/table-error.lua --language lua --size 8x8 --out @/a.png", 1,
+         "frame 0: (error object is a table value)"},
         // the other frames are finished, or not with --fail-fast
         {"render --code @/frame1.lua --language lua --size 4x4 --frames 0-2 --out @/f-####.png", 1, "frame 1: ",
          {"@/f-0000.png", "@/f-0002.png"}},
