@@ -14,7 +14,13 @@ namespace qv {
 
 namespace {
 
-constexpr float kInv16 = 3.0517578e-5f;  // 1/32768, exact in single precision
+// The host's full scales: 8-bit channels end at 255, 16-bit ones at 32768.
+constexpr int kMax8 = PF_MAX_CHAN8;
+constexpr int kMax16 = PF_MAX_CHAN16;
+constexpr float kFull8 = float(kMax8);
+constexpr float kFull16 = float(kMax16);
+constexpr float kInv16 = 1.0f / kFull16;  // exact: a power of two
+constexpr float kUnorm16Max = 65535.0f;   // GL's 16-bit normalised full scale
 
 // A pixel row's start, with rowbytes taken as signed (the host's addressing).
 inline char *rowStart(const PF_EffectWorld &world, int64_t row)
@@ -27,10 +33,10 @@ void rowToFloat8Scalar(const uint8_t *src, float *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const uint8_t *p = src + 4 * i;  /* alpha, red, green, blue */
         float *q = dst + 4 * i;
-        q[0] = p[1] / 255.0f;
-        q[1] = p[2] / 255.0f;
-        q[2] = p[3] / 255.0f;
-        q[3] = p[0] / 255.0f;
+        q[0] = p[1] / kFull8;
+        q[1] = p[2] / kFull8;
+        q[2] = p[3] / kFull8;
+        q[3] = p[0] / kFull8;
     }
 }
 
@@ -78,10 +84,10 @@ void rowToHost8Scalar(const float *src, uint8_t *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const float *p = src + 4 * i;
         uint8_t *q = dst + 4 * i;
-        q[0] = static_cast<uint8_t>(static_cast<int>(clamp01(p[3]) * 255.0f));
-        q[1] = static_cast<uint8_t>(static_cast<int>(clamp01(p[0]) * 255.0f));
-        q[2] = static_cast<uint8_t>(static_cast<int>(clamp01(p[1]) * 255.0f));
-        q[3] = static_cast<uint8_t>(static_cast<int>(clamp01(p[2]) * 255.0f));
+        q[0] = static_cast<uint8_t>(static_cast<int>(clamp01(p[3]) * kFull8));
+        q[1] = static_cast<uint8_t>(static_cast<int>(clamp01(p[0]) * kFull8));
+        q[2] = static_cast<uint8_t>(static_cast<int>(clamp01(p[1]) * kFull8));
+        q[3] = static_cast<uint8_t>(static_cast<int>(clamp01(p[2]) * kFull8));
     }
 }
 
@@ -90,10 +96,10 @@ void rowToHost16Scalar(const float *src, uint16_t *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const float *p = src + 4 * i;
         uint16_t *q = dst + 4 * i;
-        q[0] = static_cast<uint16_t>(static_cast<int>(clamp01(p[3]) * 32768.0f));
-        q[1] = static_cast<uint16_t>(static_cast<int>(clamp01(p[0]) * 32768.0f));
-        q[2] = static_cast<uint16_t>(static_cast<int>(clamp01(p[1]) * 32768.0f));
-        q[3] = static_cast<uint16_t>(static_cast<int>(clamp01(p[2]) * 32768.0f));
+        q[0] = static_cast<uint16_t>(static_cast<int>(clamp01(p[3]) * kFull16));
+        q[1] = static_cast<uint16_t>(static_cast<int>(clamp01(p[0]) * kFull16));
+        q[2] = static_cast<uint16_t>(static_cast<int>(clamp01(p[1]) * kFull16));
+        q[3] = static_cast<uint16_t>(static_cast<int>(clamp01(p[2]) * kFull16));
     }
 }
 
@@ -125,7 +131,7 @@ inline __m128 clamp01x4(__m128 v)
 void rowToFloat8(const uint8_t *src, float *dst, int64_t count)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128 full = _mm_set1_ps(255.0f);
+    const __m128 full = _mm_set1_ps(kFull8);
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
         __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 4 * i));
@@ -167,7 +173,7 @@ inline __m128i toInt(const float *src, __m128 full)
 
 void rowToHost8(const float *src, uint8_t *dst, int64_t count)
 {
-    const __m128 full = _mm_set1_ps(255.0f);
+    const __m128 full = _mm_set1_ps(kFull8);
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const float *p = src + 4 * i;
@@ -180,8 +186,8 @@ void rowToHost8(const float *src, uint8_t *dst, int64_t count)
 
 void rowToHost16(const float *src, uint16_t *dst, int64_t count)
 {
-    const __m128 full = _mm_set1_ps(32768.0f);
-    const __m128i bias = _mm_set1_epi32(32768);   /* 0..32768 moved into signed 16-bit range */
+    const __m128 full = _mm_set1_ps(kFull16);
+    const __m128i bias = _mm_set1_epi32(kMax16);   /* 0..32768 moved into signed 16-bit range */
     const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
     int64_t i = 0;
     for (; i + 2 <= count; i += 2) {
@@ -244,17 +250,17 @@ void convertHostToFloat(const PF_EffectWorld &world, int depth, int64_t cols, in
 void convertHost16ToUnorm16(const PF_EffectWorld &world, int64_t cols, int64_t rows, uint16_t *dest)
 {
     /* every value up to full scale, rounded to nearest even as GL stores a float; above it clamps */
-    static const std::array<uint16_t, 32769> table = [] {
-        std::array<uint16_t, 32769> values{};
-        for (int v = 0; v <= 32768; ++v)
-            values[v] = static_cast<uint16_t>(std::lrintf(static_cast<float>(v) * kInv16 * 65535.0f));
+    static const std::array<uint16_t, kMax16 + 1> table = [] {
+        std::array<uint16_t, kMax16 + 1> values{};
+        for (int v = 0; v <= kMax16; ++v)
+            values[v] = static_cast<uint16_t>(std::lrintf(static_cast<float>(v) * kInv16 * kUnorm16Max));
         return values;
     }();
     for (int64_t r = 0; r < rows; ++r) {
         const uint16_t *src = reinterpret_cast<const uint16_t *>(rowStart(world, rows - 1 - r));
         uint16_t *out = dest + r * cols * 4;
         for (int64_t i = 0; i < cols * 4; ++i)
-            out[i] = src[i] <= 32768 ? table[src[i]] : 65535;
+            out[i] = src[i] <= kMax16 ? table[src[i]] : uint16_t(kUnorm16Max);
     }
 }
 
