@@ -19,6 +19,15 @@ namespace qv {
 
 constexpr int kTextureUnits = 12;  // input, output, ten layers
 
+// A unit's texture and the shape its storage was defined with. Textures stay
+// between passes, so a source of the same size and depth overwrites the
+// storage instead of allocating (and the system zero-filling) it again.
+struct UnitTexture {
+    unsigned name = 0;
+    int64_t width = 0, height = 0;
+    int depth = 0;
+};
+
 struct EngineState {
     PassFrame *ctx = nullptr;  // the pass in progress
     bool initialised = false;
@@ -32,7 +41,7 @@ struct EngineState {
     unsigned vao = 0;
     unsigned fbo = 0;
     unsigned fboTexture = 0;
-    unsigned layerTextures[kTextureUnits] = {};
+    UnitTexture unitTextures[kTextureUnits];
     PF_EffectWorld *outBufferLayer = nullptr;
     float *stagingBuffer = nullptr;
     float *readbackBuffer = nullptr;

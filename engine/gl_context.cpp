@@ -20,8 +20,8 @@ void forgetStaleContext(EngineState &s)
     s.fbo = s.fboTexture = 0;
     s.program = s.vao = s.vbo = 0;
     forgetPrograms(s.programs);
-    for (unsigned &name : s.layerTextures)
-        name = 0;
+    for (UnitTexture &texture : s.unitTextures)
+        texture = UnitTexture();
     s.glfwGeneration = 0;
 }
 
@@ -104,17 +104,24 @@ void releaseContext(EngineState &s)
         glDeleteTextures(1, &s.fboTexture);
         glBindTexture(GL_TEXTURE_2D, 0);
         releasePassObjects(s);
+        for (int unit = 0; unit < kTextureUnits; ++unit)
+            deleteUnitTexture(s, unit);
         deletePrograms(s.programs);
         glfwDestroyWindow(s.window);
     }
     forgetStaleContext(s);
 }
 
+void deleteUnitTexture(EngineState &s, int unit)
+{
+    UnitTexture &texture = s.unitTextures[unit];
+    if (texture.name)
+        glDeleteTextures(1, &texture.name);  /* a bound texture's unit falls back to texture 0 */
+    texture = UnitTexture();
+}
+
 void releasePassObjects(EngineState &s)
 {
-    glDeleteTextures(kTextureUnits, s.layerTextures);
-    for (unsigned &name : s.layerTextures)
-        name = 0;
     glActiveTexture(GL_TEXTURE0);
     glDeleteVertexArrays(1, &s.vao);
     glDeleteBuffers(1, &s.vbo);

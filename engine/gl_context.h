@@ -18,9 +18,12 @@ bool ensureContext(EngineState &s);
 // been terminated since they were made (it destroyed them then).
 void releaseContext(EngineState &s);
 
-// Textures and geometry of a pass; only the context's own objects and the
-// cached programs stay.
+// Geometry and program binding of a pass; the context's own objects, the
+// cached programs and the units' textures stay.
 void releasePassObjects(EngineState &s);
+
+// Deletes one unit's texture, if it has one, and forgets its shape.
+void deleteUnitTexture(EngineState &s, int unit);
 
 void makeCurrent(EngineState &s);
 

@@ -1,6 +1,7 @@
 #include "engine/uniforms.h"
 
 #include "engine/engine_messages.h"
+#include "engine/gl_context.h"
 #include "engine/pixel_buffers.h"
 
 #include <glad/gl.h>
@@ -110,16 +111,23 @@ GLenum texelType(int depth)
     }
 }
 
-// The texture's pixels from the staging buffer: host order under a swizzle
-// where the depth uploads natively, else the converted floats.
-void defineLevel(int depth, int64_t texW, int64_t texH, const void *pixels)
+// The bound texture's pixels from the staging buffer: host order under a
+// swizzle where the depth uploads natively, else the converted floats. The
+// storage is defined only when its shape changes.
+void defineLevel(UnitTexture &texture, int depth, int64_t texW, int64_t texH, const void *pixels)
 {
     static const GLint kArgbToRgba[4] = {GL_GREEN, GL_BLUE, GL_ALPHA, GL_RED};
     static const GLint kIdentity[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
     bool native = uploadsNative(depth);
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, native ? kArgbToRgba : kIdentity);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(depth), static_cast<GLsizei>(texW), static_cast<GLsizei>(texH),
-                 0, GL_RGBA, texelType(depth), pixels);
+    GLsizei w = static_cast<GLsizei>(texW), h = static_cast<GLsizei>(texH);
+    if (texture.width == texW && texture.height == texH && texture.depth == depth) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, texelType(depth), pixels);
+        return;
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(depth), w, h, 0, GL_RGBA, texelType(depth), pixels);
+    bool defined = glGetError() == GL_NO_ERROR;  /* storage refused: define it again next time */
+    texture.width = defined ? texW : 0, texture.height = defined ? texH : 0, texture.depth = defined ? depth : 0;
 }
 
 int64_t clipped(int64_t frameSize, int64_t bufferSize)
@@ -166,8 +174,9 @@ TextureSources textureSources(const PassFrame &ctx)
 
 bool stageForTextures(EngineState &s, const TextureSources &sources)
 {
-    for (unsigned &name : s.layerTextures)
-        name = 0;
+    for (int unit = 0; unit < kTextureUnits; ++unit)
+        if (!sources.unit[unit])
+            deleteUnitTexture(s, unit);  /* the unit samples texture 0, as a fresh context's does */
     if (!texturesFit(*s.ctx, sources)) {
         queueError(s, msg::kTextureTooLarge);
         return false;
@@ -190,11 +199,13 @@ void defineTexture(EngineState &s, int unit, const PF_EffectWorld *source, float
 {
     int64_t texW = clipped(s.ctx->width, source->width);
     int64_t texH = clipped(s.ctx->height, source->height);
+    UnitTexture &texture = s.unitTextures[unit];
     glActiveTexture(GL_TEXTURE0 + unit);
-    glGenTextures(1, &s.layerTextures[unit]);
-    glBindTexture(GL_TEXTURE_2D, s.layerTextures[unit]);
+    if (!texture.name)
+        glGenTextures(1, &texture.name);
+    glBindTexture(GL_TEXTURE_2D, texture.name);
     setSamplerState(*s.ctx);
-    defineLevel(s.ctx->depth, texW, texH, s.stagingBuffer);
+    defineLevel(texture, s.ctx->depth, texW, texH, s.stagingBuffer);
     if (unit >= kFirstLayerUnit) {
         layerResolution[(unit - kFirstLayerUnit) * 2] = static_cast<float>(texW);
         layerResolution[(unit - kFirstLayerUnit) * 2 + 1] = static_cast<float>(texH);

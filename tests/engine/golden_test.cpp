@@ -139,8 +139,32 @@ TEST_P(GoldenTest, OutputBytesMatchTheRecordedHashes)
         EXPECT_EQ(full, kGolden.at(depth)[i].first) << cases[i].name << " at " << depth << " bits";
         EXPECT_EQ(tiled, kGolden.at(depth)[i].second) << cases[i].name << " at " << depth << " bits, 64 x 48 tiles";
     }
+    if (print)
+        return;
+    /* again in reverse on the same engines: textures kept from other cases, units
+       that held a layer and now hold none, must not show through */
+    for (size_t i = cases.size(); i-- > 0;) {
+        EXPECT_EQ(renderCase(engine(), cases[i], depth), kGolden.at(depth)[i].first) << cases[i].name << " again";
+        EXPECT_EQ(renderCase(small, cases[i], depth), kGolden.at(depth)[i].second) << cases[i].name << " again";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, GoldenTest, ::testing::Values(8, 16, 32));
+
+// A layer's texture stays in its unit between passes: a pass that loads no
+// layer there must still read what a fresh engine reads.
+TEST_F(EngineTest, AUnitLeftEmptyReadsAsInAFreshEngine)
+{
+    GoldenCase withLayers = goldenCases()[3];
+    ASSERT_TRUE(withLayers.layers);
+    GoldenCase without = withLayers;
+    without.layers = false;
+    for (int depth : {8, 32}) {
+        qv::GLSLCore fresh;
+        uint64_t expected = renderCase(fresh, without, depth);
+        EXPECT_NE(renderCase(engine(), withLayers, depth), expected);
+        EXPECT_EQ(renderCase(engine(), without, depth), expected) << depth << " bits";
+    }
+}
 
 } // namespace

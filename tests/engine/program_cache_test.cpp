@@ -57,8 +57,9 @@ TEST_F(EngineTest, TheCacheIsBoundedAndEvictsTheLeastRecentlyUsed)
     for (size_t i = 0; i < bound + 4; ++i) {
         ASSERT_EQ(engine.render(fillCode(static_cast<int>(i % 16)), &frame.ctx, true), 0);
         ASSERT_EQ(drain(engine), "");
-        if (i == bound + 1)  /* keep the first source recent */
+        if (i == bound + 1) {  /* keep the first source recent */
             ASSERT_EQ(engine.render(fillCode(0), &frame.ctx, true), 0);
+        }
         EXPECT_EQ(frame.output.get(0, 0, 1), i == bound + 1 ? 0 : hostValue((i % 16) / 16.0f, 8));
     }
     EXPECT_EQ(cachedPrograms(engine), bound);
