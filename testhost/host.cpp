@@ -20,13 +20,22 @@ Host &host()
 std::vector<std::string> Host::scripts() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return scripts_;
+    return std::vector<std::string>(scripts_.begin(), scripts_.end());
+}
+
+std::size_t Host::scriptCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return scriptCount_;
 }
 
 void Host::recordScript(const std::string &script)
 {
     std::lock_guard<std::mutex> lock(mutex);
     scripts_.push_back(script);
+    if (scripts_.size() > kRecordedScripts)
+        scripts_.pop_front();
+    ++scriptCount_;
 }
 
 AEGP_PluginID Host::registerPlugin(const std::string &name)
@@ -66,6 +75,7 @@ void Host::reset()
     undoGroups.clear();
     openUndoGroups = 0;
     scripts_.clear();
+    scriptCount_ = 0;
     registered_.clear();
     clearMisuse();
 }

@@ -7,6 +7,7 @@
 #include "testhost/suite_registry.h"
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -31,7 +32,11 @@ struct Host {
     // The preference "Allow Scripts to Write Files and Access Network", which
     // the script engine's app.preferences reports; off, as in a fresh host.
     std::atomic<bool> allowScriptAccess{false};
+    // The scripts run, for tests: the newest kRecordedScripts of them, so a
+    // long render or soak does not grow the record without end.
+    static constexpr std::size_t kRecordedScripts = 256;
     std::vector<std::string> scripts() const;
+    std::size_t scriptCount() const;  // every script run since the last reset
     void recordScript(const std::string &script);
 
     // AEGP registrations, in order; IDs start at 1.
@@ -52,7 +57,8 @@ struct Host {
     mutable std::mutex mutex;
 
 private:
-    std::vector<std::string> scripts_;
+    std::deque<std::string> scripts_;
+    std::size_t scriptCount_ = 0;
     std::vector<std::string> registered_;
 };
 

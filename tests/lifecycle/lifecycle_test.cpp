@@ -157,10 +157,10 @@ TEST_F(LifecycleTest, CommandsThatNeedGlobalDataDoNothingWithoutIt)
         s.prepare();
         ASSERT_EQ(effect().globalData() != nullptr, s.hasData);
 
-        std::size_t scripts = qvh::host().scripts().size();
+        std::size_t scripts = qvh::host().scriptCount();
         EXPECT_EQ(effect().command(PF_Cmd_ABOUT).err, PF_Err_NONE);
         if (!s.hasData) {
-            EXPECT_EQ(qvh::host().scripts().size(), scripts) << "the start window needs the plug-in folder";
+            EXPECT_EQ(qvh::host().scriptCount(), scripts) << "the start window needs the plug-in folder";
         }
         // The controls whose handling reads or writes the global data.
         for (PF_ParamIndex index : {qv::kEditButtonParam, qv::kDebugParam, qv::kLanguageParam, qv::kResetAllParam}) {

@@ -66,12 +66,12 @@ TEST_F(LuaFrameTest, AFirstLineSyntaxErrorIsAtLineOne)
 TEST_F(LuaFrameTest, NoMessageNoLogAndDebugOffNoLog)
 {
     openDebugWindow();
-    std::size_t opening = qvh::host().scripts().size();  /* the window's own */
+    std::size_t opening = qvh::host().scriptCount();  /* the window's own */
     renderLua("local x = 1");
     EXPECT_TRUE(logScripts().empty());
     setCheckbox(3, false);
     renderLua("qv.debug.add('x') return 'message'");
-    EXPECT_EQ(qvh::host().scripts().size(), opening);
+    EXPECT_EQ(qvh::host().scriptCount(), opening);
 }
 
 TEST_F(LuaFrameTest, APassFedBackThroughTheOutput)
