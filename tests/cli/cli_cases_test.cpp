@@ -344,4 +344,41 @@ TEST_F(CliCases, InterruptStopsTheRenderAndKeepsTheFramesWritten)
     EXPECT_FALSE(exists(path("h-0003.png")));
 }
 
+// A frame that no abort can stop (two repeated items backtrack inside C for
+// ever) ends at the second Ctrl-C, at once, without the orderly summary.
+TEST_F(CliCases, ASecondInterruptEndsTheProcessAtOnce)
+{
+    write("stuck.lua", "io.open('" + path("ready") + "', 'w'):close()\n"
+                       "string.find(string.rep('a', 300000), '.-.-b')\n");
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::string err = path("stderr");
+        std::freopen(err.c_str(), "w", stderr);
+        std::string code = path("stuck.lua"), out = path("s.png");
+        ::execl(QV_QVHOST_PATH, "qvhost", "render", "--language", "lua", "--allow-script-access", "--code",
+                code.c_str(), "--size", "4x4", "--out", out.c_str(), static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    for (int i = 0; i < 600 && !exists(path("ready")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(exists(path("ready")));
+    ::kill(child, SIGINT);
+    for (int i = 0; i < 100 && read(path("stderr")).find("Ctrl-C again") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(child, SIGINT);
+    int status = 0;
+    for (int i = 0; i < 300 && ::waitpid(child, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (::waitpid(child, &status, WNOHANG) == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "still running 30 s after the second Ctrl-C";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << read(path("stderr"));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    std::string err = read(path("stderr"));
+    EXPECT_NE(err.find("Ctrl-C again"), std::string::npos) << err;
+    EXPECT_EQ(err.find("qvhost render: interrupted"), std::string::npos) << err;
+}
+
 } // namespace
