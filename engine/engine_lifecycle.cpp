@@ -1,5 +1,10 @@
 #include "engine/engine_lifecycle.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#endif
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -34,6 +39,21 @@ void relaxMesaShaderRules()
     done = true;
 #endif
 }
+// GLFW loads the system's game-controller libraries (XInput, DirectInput) at
+// glfwInit and frees them at glfwTerminate. A library freed while a thread of
+// its own still runs takes the host down (Wine's XInput has such a thread);
+// the engine asks for no controllers, so once loaded they stay loaded.
+void pinControllerLibraries()
+{
+#ifdef _WIN32
+    static const wchar_t *const libraries[] = {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll",
+                                               L"xinput1_2.dll", L"xinput1_1.dll", L"dinput8.dll"};
+    for (const wchar_t *library : libraries) {
+        HMODULE module = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, library, &module);  /* not loaded: nothing to do */
+    }
+#endif
+}
 } // namespace
 
 std::recursive_mutex &engineMutex()
@@ -48,6 +68,7 @@ void ensureGlfw()
         return;
     relaxMesaShaderRules();
     if (glfwInit() == GLFW_TRUE) {
+        pinControllerLibraries();
         glfwReady = true;
         currentSession = ++sessionCounter;
     }
