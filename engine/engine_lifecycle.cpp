@@ -93,6 +93,7 @@ bool glFunctionsLoaded()
 void globalShutdown()
 {
     std::lock_guard<std::recursive_mutex> lock(engineMutex());
+    endOrphanedEngines();
     if (!glfwReady)
         return;
     glfwTerminate();

@@ -6,7 +6,18 @@
 // its destructor runs at thread exit, so such a destructor would work on freed
 // memory. Only a trivial pointer is thread_local; the exit hook finds the
 // thread's engines by its id and reads no thread-local storage.
+//
+// On Windows the exit hook runs under the loader lock, which another thread
+// may need while it holds the engine lock (making a window or a context
+// loads libraries); waiting for the engine lock there would deadlock. When
+// the engine lock is taken, the ending thread's engines are left to the next
+// engine operation of another thread, which ends them (their window went
+// with the thread; their contexts are deleted from there).
+#include "engine/engine_lifecycle.h"
+#include "engine/gl_context.h"
 #include "engine/glsl_core.h"
+
+#include <vector>
 
 #include <memory>
 #include <mutex>
@@ -32,6 +43,25 @@ std::unordered_map<std::thread::id, ThreadEngines *> &table()
     return *engines;
 }
 
+std::vector<ThreadEngines *> &orphans()
+{
+    static auto *left = new std::vector<ThreadEngines *>;  /* under tableMutex */
+    return *left;
+}
+
+void endEngines(ThreadEngines *engines)
+{
+#ifdef _WIN32
+    std::unique_lock<std::recursive_mutex> engineLock(engineMutex(), std::try_to_lock);
+    if (!engineLock.owns_lock()) {
+        std::lock_guard<std::mutex> lock(tableMutex());
+        orphans().push_back(engines);
+        return;
+    }
+#endif
+    delete engines;
+}
+
 struct ExitHook {
     ~ExitHook()
     {
@@ -44,7 +74,7 @@ struct ExitHook {
             engines = it->second;
             table().erase(it);
         }
-        delete engines;  /* outside the table's lock: the engines take the engine lock */
+        endEngines(engines);  /* outside the table's lock: the engines take the engine lock */
     }
 };
 
@@ -70,6 +100,19 @@ GLSLCore &made(std::unique_ptr<GLSLCore> &engine)
 }
 
 } // namespace
+
+void endOrphanedEngines()
+{
+    std::vector<ThreadEngines *> left;
+    {
+        std::lock_guard<std::mutex> lock(tableMutex());
+        left.swap(orphans());
+    }
+    for (ThreadEngines *engines : left)
+        delete engines;
+    if (!left.empty())
+        releaseCurrent();
+}
 
 GLSLCore &driverEngine()
 {
