@@ -1,5 +1,7 @@
 #include "engine/engine_lifecycle.h"
 
+#include "engine/window_owners.h"
+
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -69,6 +71,7 @@ void ensureGlfw()
     relaxMesaShaderRules();
     if (glfwInit() == GLFW_TRUE) {
         pinControllerLibraries();
+        noteGlfwInitialised();
         glfwReady = true;
         currentSession = ++sessionCounter;
     }
@@ -96,7 +99,10 @@ void globalShutdown()
     endOrphanedEngines();
     if (!glfwReady)
         return;
+    if (otherThreadsOwnWindows())
+        return;  /* GLFW stays as it is: their threads' engines go on using their windows */
     glfwTerminate();
+    forgetAllWindows();
     glfwReady = false;
     currentSession = 0;
     glLoaded = false;

@@ -12,7 +12,9 @@ std::recursive_mutex &engineMutex();
 
 // Called at global setdown: terminates the windowing library (which destroys
 // every remaining hidden window) so no context outlives the effect's global
-// data. Engines destroyed afterwards make no GL or GLFW call.
+// data. Engines destroyed afterwards make no GL or GLFW call. On Windows,
+// while another running thread owns a window (which only that thread can
+// destroy), GLFW is left as it is and those threads keep their contexts.
 void globalShutdown();
 
 // The rest holds engineMutex in its caller.
