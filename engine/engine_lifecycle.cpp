@@ -1,5 +1,12 @@
 #include "engine/engine_lifecycle.h"
 
+#include "engine/window_owners.h"
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#endif
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -34,6 +41,21 @@ void relaxMesaShaderRules()
     done = true;
 #endif
 }
+// GLFW loads the system's game-controller libraries (XInput, DirectInput) at
+// glfwInit and frees them at glfwTerminate. A library freed while a thread of
+// its own still runs takes the host down (Wine's XInput has such a thread);
+// the engine asks for no controllers, so once loaded they stay loaded.
+void pinControllerLibraries()
+{
+#ifdef _WIN32
+    static const wchar_t *const libraries[] = {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll",
+                                               L"xinput1_2.dll", L"xinput1_1.dll", L"dinput8.dll"};
+    for (const wchar_t *library : libraries) {
+        HMODULE module = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, library, &module);  /* not loaded: nothing to do */
+    }
+#endif
+}
 } // namespace
 
 std::recursive_mutex &engineMutex()
@@ -48,6 +70,8 @@ void ensureGlfw()
         return;
     relaxMesaShaderRules();
     if (glfwInit() == GLFW_TRUE) {
+        pinControllerLibraries();
+        noteGlfwInitialised();
         glfwReady = true;
         currentSession = ++sessionCounter;
     }
@@ -72,9 +96,13 @@ bool glFunctionsLoaded()
 void globalShutdown()
 {
     std::lock_guard<std::recursive_mutex> lock(engineMutex());
+    endOrphanedEngines();
     if (!glfwReady)
         return;
+    if (otherThreadsOwnWindows())
+        return;  /* GLFW stays as it is: their threads' engines go on using their windows */
     glfwTerminate();
+    forgetAllWindows();
     glfwReady = false;
     currentSession = 0;
     glLoaded = false;

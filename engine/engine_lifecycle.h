@@ -12,10 +12,17 @@ std::recursive_mutex &engineMutex();
 
 // Called at global setdown: terminates the windowing library (which destroys
 // every remaining hidden window) so no context outlives the effect's global
-// data. Engines destroyed afterwards make no GL or GLFW call.
+// data. Engines destroyed afterwards make no GL or GLFW call. On Windows,
+// while another running thread owns a window (which only that thread can
+// destroy), GLFW is left as it is and those threads keep their contexts.
 void globalShutdown();
 
 // The rest holds engineMutex in its caller.
+
+// Ends the engines of threads that ended while another thread held the
+// engine lock (Windows only; see thread_engines.cpp). Leaves no context
+// current.
+void endOrphanedEngines();
 
 // Initialises GLFW unless it is ready. A failed glfwInit leaves it not ready,
 // so a later render tries again; the failure then shows as a window that

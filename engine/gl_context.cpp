@@ -3,6 +3,7 @@
 #include "engine/engine_lifecycle.h"
 #include "engine/engine_messages.h"
 #include "engine/fault_seam.h"
+#include "engine/window_owners.h"
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -37,6 +38,8 @@ bool createWindow(EngineState &s, const ContextRequest &request)
     glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
     s.window = glfwCreateWindow(request.windowWidth, request.windowHeight, "Quorvel - RenderEngine",
                                 nullptr, nullptr);
+    if (s.window)
+        noteWindowMade(s.window);
     return s.window != nullptr;
 }
 
@@ -108,6 +111,7 @@ void releaseContext(EngineState &s)
             deleteUnitTexture(s, unit);
         deletePrograms(s.programs);
         glfwDestroyWindow(s.window);
+        noteWindowDestroyed(s.window);
     }
     forgetStaleContext(s);
 }

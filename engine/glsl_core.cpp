@@ -49,6 +49,7 @@ GLSLCore::~GLSLCore()
 int GLSLCore::render(const std::string &code, PassFrame *frame, bool wrap)
 {
     Lock lock(engineMutex());
+    endOrphanedEngines();
     return runPass(*state, code, frame, wrap);
 }
 

@@ -23,14 +23,6 @@ status=0
 
 scripts/windows/check-plugin.sh build-win/plugin/Quorvel.aex "$linux/Quorvel.pipl" || status=1
 
-# Known Windows faults, found by these tests and not yet fixed; their tests
-# are left out here and listed (see the README's Windows section):
-# - after a global setdown and a new global setup, threads that rendered
-#   before cannot make windows until every such thread has ended (GLFW's
-#   terminate cannot destroy windows of other threads, so its window class
-#   stays registered and the next glfwInit fails).
-lifecycle_known='-LifecycleTest.ThreadsStillAliveRenderAgainAfterASecondGlobalSetup'
-
 run_suite() {  # run_suite NAME [GTEST ARGS...]
     name=$1; shift
     start=$(date +%s)
@@ -48,7 +40,7 @@ run_suite() {  # run_suite NAME [GTEST ARGS...]
 run_suite render
 run_suite engine
 run_suite lua_gl
-run_suite lifecycle --gtest_filter="$lifecycle_known"
+run_suite lifecycle
 run_suite faultmatrix
 run_suite stress
 

@@ -25,5 +25,5 @@ scripts/build.sh build-asan -DQV_SANITIZE=ON -DQV_BUILD_BENCH=OFF -DCMAKE_BUILD_
 scripts/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs"
 scripts/tsan.sh
 scripts/fuzz.sh 10
-# Windows (scripts/test-windows.sh) is run on its own: its stress test is not yet stable under Wine.
-echo "all tests passed (normal and sanitizer builds, ThreadSanitizer, short fuzzing)"
+scripts/test-windows.sh build
+echo "all tests passed (normal and sanitizer builds, ThreadSanitizer, short fuzzing, Win64 under Wine)"

@@ -2,6 +2,15 @@
 // every Windows call.
 #include "support/platform.h"
 
+// TCP_INFO_v0 and SIO_TCP_INFO are declared for Windows 10 1703 targets and
+// later; on an older system the call fails and reports nothing received.
+#if !defined(NTDDI_VERSION)
+#define NTDDI_VERSION 0x0A000003  /* NTDDI_WIN10_RS2 */
+#endif
+#if !defined(_WIN32_WINNT)
+#define _WIN32_WINNT 0x0A00
+#endif
+
 // winsock2.h must come before windows.h, which would bring the old winsock.h
 #include <winsock2.h>
 #include <mstcpip.h>

@@ -2,6 +2,7 @@
 
 #include "testhost/frame_pattern.h"
 #include "testhost/image_io.h"
+#include "testhost/os.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <vector>
 
 namespace qvh {
@@ -46,10 +46,15 @@ void writeRawFrame(std::FILE *out, const Image &image, int depth)
 
 void makeParentFolders(const std::string &path)
 {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-            throw std::runtime_error(folder + ": cannot make the folder: " + std::strerror(errno));
+    for (std::size_t end = 1; end < path.size(); ++end) {
+        if (!os::isPathSeparator(path[end]))
+            continue;
+        std::string folder = path.substr(0, end);
+        if (os::makeFolder(folder))
+            continue;
+        int error = errno;
+        if (error != EEXIST && os::pathKind(folder) != 2)
+            throw std::runtime_error(folder + ": cannot make the folder: " + std::strerror(error));
     }
 }
 

@@ -1,4 +1,4 @@
-// Image files for systems without libpng and OpenEXR (the Windows build):
+// Image files for systems without OpenImageIO (the Windows build):
 // PNG read through stb_image, PNG written at 8 or 16 bits with stb's deflate,
 // and OpenEXR written uncompressed with 32-bit float channels. OpenEXR input
 // is not offered here. Paths are UTF-8; the file layer (os.h) converts them.
@@ -32,17 +32,6 @@ namespace {
 [[noreturn]] void fail(const std::string &path, const std::string &what)
 {
     throw std::runtime_error(path + ": " + what);
-}
-
-std::string lowerExtension(const std::string &path)
-{
-    std::string::size_type dot = path.rfind('.');
-    std::string::size_type slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return "";
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
 }
 
 struct FileCloser {
@@ -141,8 +130,25 @@ void writePng(const std::string &path, const Image &image, int bits)
         fail(path, std::string("cannot write: ") + std::strerror(errno));
 }
 
+// Before any pixel memory is taken, as the other backend does.
+void checkDeclaredSize(const std::string &path, std::FILE *file)
+{
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_file(file, &width, &height, &channels))
+        fail(path, std::string("bad PNG: ") + stbi_failure_reason());
+    std::rewind(file);
+    long long pixels = static_cast<long long>(width) * height;
+    if (width < 1 || height < 1)
+        fail(path, "the image has no pixels");
+    if (width > kMaxImageSide || height > kMaxImageSide || pixels > kMaxImagePixels)
+        fail(path, "the image declares " + std::to_string(width) + "x" + std::to_string(height) +
+                       " pixels, more than qvhost takes (" + std::to_string(kMaxImageSide) + " per side, " +
+                       std::to_string(kMaxImagePixels / 1000000) + " million in all)");
+}
+
 Image readPng(const std::string &path, std::FILE *file)
 {
+    checkDeclaredSize(path, file);
     int width = 0, height = 0, channels = 0;
     bool deep = stbi_is_16_bit_from_file(file) != 0;
     std::rewind(file);
@@ -221,7 +227,7 @@ void writeExr(const std::string &path, const Image &image)
         fail(path, std::string("cannot write: ") + std::strerror(errno));
 }
 
-} // namespace
+enum class ImageFormat { Png, Exr };
 
 ImageFormat formatForPath(const std::string &path)
 {
@@ -231,6 +237,13 @@ ImageFormat formatForPath(const std::string &path)
     if (ext == "exr")
         return ImageFormat::Exr;
     fail(path, "unknown image type (use .png or .exr)");
+}
+
+} // namespace
+
+void checkOutputName(const std::string &path)
+{
+    formatForPath(path);
 }
 
 Image readImage(const std::string &path)
@@ -249,12 +262,14 @@ Image readImage(const std::string &path)
     fail(path, "not a PNG or OpenEXR file");
 }
 
-void writeImage(const std::string &path, const Image &image, int pngBits)
+void writeImage(const std::string &path, const Image &image, SampleType sample)
 {
-    if (formatForPath(path) == ImageFormat::Exr)
-        writeExr(path, image);
+    if (formatForPath(path) == ImageFormat::Png)
+        writePng(path, image, sample == SampleType::UInt8 ? 8 : 16);
+    else if (sample == SampleType::Half)
+        fail(path, "half-float OpenEXR output is not available in this build");
     else
-        writePng(path, image, pngBits == 16 ? 16 : 8);
+        writeExr(path, image);
 }
 
 } // namespace qvh

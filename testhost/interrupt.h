@@ -1,4 +1,4 @@
-// Ctrl-C during a qvhost render: the first SIGINT is the host's abort (the
+// Ctrl-C during a qvhost render: the first press is the host's abort (the
 // running frame is asked to stop, no new frame starts), a second one ends
 // the process at once with status 130.
 #pragma once

@@ -3,6 +3,7 @@
 // Windows side converts them to UTF-16 at each call.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ bool isReadable(const std::string &path);
 // 0: nothing there, 1: a file, 2: a folder.
 int pathKind(const std::string &path);
 bool makeFolder(const std::string &path);
+// Whether `c` separates folders in a path ('/', and on Windows also '\\').
+bool isPathSeparator(char c);
 bool removeFile(const std::string &path);
 std::FILE *openFile(const std::string &path, const char *mode);
 // The names in a folder (without "." and "..") matching a wildcard of `*`
@@ -31,6 +34,16 @@ void unloadLibrary(void *library);
 // Keeps the system's GL driver libraries loaded for the process's life, as a
 // host that never unloads them does.
 void keepGlDriversLoaded();
+
+// Calls `handler` at each Ctrl-C instead of ending the process. It runs in a
+// signal handler (POSIX) or on a thread of the system's (Windows), so it may
+// only use lock-free atomics, writeErrorNow and exitNow.
+void onInterrupt(void (*handler)());
+// Writes to standard error without buffering or locks.
+void writeErrorNow(const char *text, std::size_t size);
+// Ends the process with `status` at once: no exit handlers, no library
+// unloading, no flushing.
+[[noreturn]] void exitNow(int status);
 
 } // namespace os
 } // namespace qvh

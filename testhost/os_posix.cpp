@@ -1,5 +1,6 @@
 #include "testhost/os.h"
 
+#include <csignal>
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fnmatch.h>
@@ -37,6 +38,8 @@ int pathKind(const std::string &path)
 }
 
 bool makeFolder(const std::string &path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+bool isPathSeparator(char c) { return c == '/'; }
 
 bool removeFile(const std::string &path) { return std::remove(path.c_str()) == 0; }
 
@@ -77,6 +80,28 @@ void keepGlDriversLoaded()
     for (const char *library : libraries)
         ::dlopen(library, RTLD_NOW | RTLD_NODELETE);  /* a missing one is no error */
 }
+
+namespace {
+void (*interruptHandler)() = nullptr;
+extern "C" void onSigint(int) { interruptHandler(); }
+} // namespace
+
+void onInterrupt(void (*handler)())
+{
+    interruptHandler = handler;
+    struct sigaction action = {};
+    action.sa_handler = onSigint;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+void writeErrorNow(const char *text, std::size_t size)
+{
+    ssize_t ignored = ::write(2, text, size);
+    (void)ignored;
+}
+
+void exitNow(int status) { ::_exit(status); }
 
 } // namespace os
 } // namespace qvh

@@ -75,6 +75,8 @@ int pathKind(const std::string &path)
 
 bool makeFolder(const std::string &path) { return _wmkdir(wide(path).c_str()) == 0; }
 
+bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
+
 bool removeFile(const std::string &path) { return _wremove(wide(path).c_str()) == 0; }
 
 std::FILE *openFile(const std::string &path, const char *mode)
@@ -114,6 +116,35 @@ void unloadLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); 
 
 // opengl32.dll stays loaded once the first context has loaded it.
 void keepGlDriversLoaded() { LoadLibraryW(L"opengl32.dll"); }
+
+namespace {
+void (*interruptHandler)() = nullptr;
+
+// Runs on a thread the system starts for the event; TRUE keeps the process.
+BOOL WINAPI onConsoleControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT)
+        return FALSE;
+    interruptHandler();
+    return TRUE;
+}
+} // namespace
+
+void onInterrupt(void (*handler)())
+{
+    interruptHandler = handler;
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
+void writeErrorNow(const char *text, std::size_t size) { (void)_write(2, text, static_cast<unsigned>(size)); }
+
+// TerminateProcess rather than _exit: ExitProcess would run the libraries'
+// detach code, thread-local destructors among them, while renders still run.
+void exitNow(int status)
+{
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    for (;;) {}  /* TerminateProcess of the own process does not return */
+}
 
 } // namespace os
 } // namespace qvh

@@ -1,8 +1,9 @@
 #include "testhost/render_progress.h"
 
+#include "testhost/os.h"
+
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace qvh {
 namespace {
@@ -20,7 +21,7 @@ std::string clock(double seconds)
 
 } // namespace
 
-RenderProgress::RenderProgress(std::size_t total) : total_(total), shown_(total > 1 && ::isatty(2)) {}
+RenderProgress::RenderProgress(std::size_t total) : total_(total), shown_(total > 1 && os::isTerminal(2)) {}
 
 RenderProgress::~RenderProgress()
 {
