@@ -14,8 +14,8 @@ import sys
 ALLOWED = {
     "sdk": set(),
     "support": {"sdk"},
-    "translate": set(),
-    "engine": {"sdk", "embedded"},
+    "translate": {"support"},
+    "engine": {"sdk", "support", "embedded"},
     "base": {"sdk", "support", "engine"},
     "storage": {"sdk", "support", "base"},
     "ui": {"sdk", "support", "translate", "base", "storage", "embedded"},

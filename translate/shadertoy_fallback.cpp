@@ -1,13 +1,10 @@
 #include "translate/shadertoy_fallback.h"
 
+#include "support/thread_owned.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
 #include <algorithm>
-#include <memory>
-#include <mutex>
-#include <thread>
-#include <unordered_map>
 
 namespace qv {
 namespace {
@@ -100,50 +97,9 @@ std::optional<std::string> renderShadertoy(const std::string &code, WrappingMemo
     return firstLook(code, memory, pass);
 }
 
-namespace {
-
-// Owned by a process-wide table, not by a thread_local object: with emulated
-// TLS (mingw-w64's GCC) a thread_local's storage is freed before its
-// destructor runs at thread exit. The exit hook finds the thread's memory by
-// its id and reads no thread-local storage.
-std::mutex &memoriesMutex()
-{
-    static std::mutex *mutex = new std::mutex;  /* outlives thread-exit hooks */
-    return *mutex;
-}
-
-std::unordered_map<std::thread::id, WrappingMemory *> &memories()
-{
-    static auto *table = new std::unordered_map<std::thread::id, WrappingMemory *>;
-    return *table;
-}
-
-struct MemoryExitHook {
-    ~MemoryExitHook()
-    {
-        std::lock_guard<std::mutex> lock(memoriesMutex());
-        auto it = memories().find(std::this_thread::get_id());
-        if (it == memories().end())
-            return;
-        delete it->second;
-        memories().erase(it);
-    }
-};
-
-} // namespace
-
 WrappingMemory &driverWrappingMemory()
 {
-    thread_local WrappingMemory *mine = nullptr;
-    if (!mine) {
-        thread_local MemoryExitHook hook;  /* its destructor runs at thread exit */
-        (void)hook;
-        auto memory = std::make_unique<WrappingMemory>();
-        std::lock_guard<std::mutex> lock(memoriesMutex());
-        memories()[std::this_thread::get_id()] = memory.get();
-        mine = memory.release();
-    }
-    return *mine;
+    return ThreadOwned<WrappingMemory>::mine();  /* emulated TLS could not destroy a thread_local */
 }
 
 } // namespace qv
