@@ -1,5 +1,6 @@
 // qvhost render as people use it: the built tool, its options and its errors.
 #include "testhost/composition.h"
+#include "common/run_command.h"
 #include "testhost/image_io.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +39,8 @@ protected:
 
     ToolRun tool(const std::string &args) const
     {
-        std::string command = std::string(QV_QVHOST_PATH) + " " + args + " 2>&1";
-        ToolRun run{-1, ""};
-        FILE *p = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-            run.output.append(buffer, n);
-        int status = ::pclose(p);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        CommandRun run = runCommand(std::string(QV_QVHOST_PATH) + " " + args + " 2>&1");
+        return {run.status, run.output};
     }
 
     std::string dir_;

@@ -3,6 +3,7 @@
 // not) stop at their limit. Every case must end with status -1 well within
 // its bound; the bounds are generous, they catch a request that never ends.
 #include "common/hostile_server.h"
+#include "common/file_bytes.h"
 #include "lua/abort_watch.h"
 #include "common/lua_fixture.h"
 #include "lua/host_functions.h"
@@ -16,13 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-std::string fileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 void trickle(HostileServer::Connection &c)
 {

@@ -6,6 +6,8 @@
 // or changed. The same scripts that need files or the network work once the
 // host's preference allows them.
 #include "common/hostile_server.h"
+#include "common/run_command.h"
+#include "common/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string fileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // A server of one behaviour: "ok" answers "fine"; "trickle" sends a byte
 // every 0.3 s; "headers" sends headers without end; "body" a body without
@@ -86,13 +81,7 @@ protected:
 
     static std::string listing(const std::string &folder)
     {
-        FILE *pipe = popen(("ls -A '" + folder + "'").c_str(), "r");
-        std::string out;
-        char buffer[256];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        pclose(pipe);
-        return out;
+        return runCommand("ls -A '" + folder + "'").output;
     }
 
     struct Outcome {
@@ -118,15 +107,10 @@ protected:
     // that never stops fails (status 124) instead of hanging the test.
     Outcome runQvhost(const std::string &args)
     {
-        std::string command = "timeout 120 " + std::string(QV_QVHOST_PATH) + " " + args + " 2>&1";
         auto start = std::chrono::steady_clock::now();
-        FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        int status = WEXITSTATUS(pclose(pipe));
-        return {status, out, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+        CommandRun run = runCommand("timeout 120 " + std::string(QV_QVHOST_PATH) + " " + args + " 2>&1");
+        return {run.status, run.output,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
     }
 
     std::string dir_, outside_;

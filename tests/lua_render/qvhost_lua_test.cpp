@@ -1,6 +1,7 @@
 // qvhost render --language lua, run as a user runs it: the examples, and a
 // script that never ends stopped by --abort-after.
 #include "testhost/image_io.h"
+#include "common/run_command.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,10 @@ protected:
     // Renders `code` (a path) as Lua with `args`; standard output and error together.
     std::string render(const std::string &code, const std::string &args, int *status)
     {
-        std::string command = std::string(QV_QVHOST_PATH) + " render --language lua --code '" + code + "' --out '" +
-                              dir_ + "/out.png' " + args + " 2>&1";
-        FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        *status = WEXITSTATUS(pclose(pipe));
-        return out;
+        CommandRun run = runCommand(std::string(QV_QVHOST_PATH) + " render --language lua --code '" + code +
+                                    "' --out '" + dir_ + "/out.png' " + args + " 2>&1");
+        *status = run.status;
+        return run.output;
     }
     std::string example(const std::string &name) const { return std::string(QV_SOURCE_DIR) + "/examples/" + name; }
 

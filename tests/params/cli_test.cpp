@@ -1,4 +1,6 @@
 // qvhost params and qvhost project, run as a user runs them.
+#include "common/run_command.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -17,16 +19,8 @@ struct ToolRun {
 
 ToolRun qvhost(const std::string &args)
 {
-    std::string command = std::string(QV_QVHOST_PATH) + " " + args + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, ""};
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    CommandRun run = runCommand(std::string(QV_QVHOST_PATH) + " " + args + " 2>&1");
+    return {run.status, run.output};
 }
 
 std::vector<std::string> lines(const std::string &text)

@@ -1,5 +1,7 @@
 // qvhost press: the reset buttons pressed on a saved project, end to end.
+#include "common/filled_instance.h"
 #include "common/host_fixture.h"
+#include "common/run_command.h"
 #include "base/param_indices.h"
 #include "testhost/project_file.h"
 
@@ -53,34 +55,16 @@ protected:
     // resets, away from zero.
     void saveChangedProject()
     {
-        for (int i = 0; i < 10; ++i) {
-            instance().setFloat(qv::kFirstSliderParam + i, 0.5 + i);
-            instance().setAngle(qv::kFirstAngleParam + i, (30 + i) << 16);
-            instance().setPoint(qv::kFirstPointParam + i, 5 << 16, 7 << 16);
-            instance().setPoint3D(qv::kFirstPoint3DParam + i, 1, 2, 3);
-            instance().setCheckbox(qv::kFirstCheckboxParam + i, true);
-            instance().setColor(qv::kFirstColorParam + i, {255, 10, 20, 30});
-            instance().setCheckbox(qv::kFirstLoadLayerParam + i, true);
-            instance().setLayer(qv::kFirstLayerParam + i, 1 + i);
-        }
-        instance().setCode("kept code");
-        instance().setPopup(qv::kLanguageParam, 3);
-        instance().setPopup(qv::kWrapUParam, 2);
-        instance().setCheckbox(qv::kDebugParam, true);
+        fillEveryBankMemberAndSetting(instance(), "kept code");
         qvh::SaveProjectFile(project_, instance().toProject());
     }
 
     // Runs qvhost press on the project; its standard output and error.
     std::string press(const std::string &buttons, int *status)
     {
-        std::string command = std::string(QV_QVHOST_PATH) + " press '" + project_ + "' " + buttons + " 2>&1";
-        FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        *status = WEXITSTATUS(pclose(pipe));
-        return out;
+        CommandRun run = runCommand(std::string(QV_QVHOST_PATH) + " press '" + project_ + "' " + buttons + " 2>&1");
+        *status = run.status;
+        return run.output;
     }
 
     json saved()

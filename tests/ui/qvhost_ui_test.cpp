@@ -1,4 +1,6 @@
 // qvhost edit and qvhost about, run as a user runs them.
+#include "common/run_command.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,16 +27,10 @@ protected:
     // Runs qvhost with `args`; its standard output and error together.
     std::string qvhost(const std::string &args, int *status = nullptr)
     {
-        std::string command = std::string(QV_QVHOST_PATH) + " " + args + " 2>&1";
-        FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        int code = pclose(pipe);
+        CommandRun run = runCommand(std::string(QV_QVHOST_PATH) + " " + args + " 2>&1");
         if (status)
-            *status = WEXITSTATUS(code);
-        return out;
+            *status = run.status;
+        return run.output;
     }
     void write(const std::string &path, const std::string &text) { std::ofstream(dir_ + "/" + path) << text; }
     std::string app() const { return " --app '" + dir_ + "/app'"; }

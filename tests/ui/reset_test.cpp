@@ -1,4 +1,5 @@
 // The reset buttons through the simulator's stream services.
+#include "common/filled_instance.h"
 #include "common/host_fixture.h"
 #include "base/param_indices.h"
 #include "testhost/aegp_refs.h"
@@ -28,24 +29,7 @@ protected:
         EXPECT_EQ(qvh::aegpRefs().liveStreams(), 0u) << "streams left over";
     }
 
-    // Every bank member, and the settings no button resets, away from zero.
-    void fill()
-    {
-        for (int i = 0; i < 10; ++i) {
-            instance().setFloat(qv::kFirstSliderParam + i, 0.5 + i);
-            instance().setAngle(qv::kFirstAngleParam + i, (30 + i) << 16);
-            instance().setPoint(qv::kFirstPointParam + i, 5 << 16, 7 << 16);
-            instance().setPoint3D(qv::kFirstPoint3DParam + i, 1, 2, 3);
-            instance().setCheckbox(qv::kFirstCheckboxParam + i, true);
-            instance().setColor(qv::kFirstColorParam + i, {255, 10, 20, 30});
-            instance().setCheckbox(qv::kFirstLoadLayerParam + i, true);
-            instance().setLayer(qv::kFirstLayerParam + i, 1 + i);
-        }
-        instance().setCode("code");
-        instance().setPopup(qv::kLanguageParam, 3);
-        instance().setPopup(qv::kWrapUParam, 2);
-        instance().setCheckbox(qv::kDebugParam, true);
-    }
+    void fill() { fillEveryBankMemberAndSetting(instance(), "code"); }
 
     bool isZero(PF_ParamIndex i)
     {
