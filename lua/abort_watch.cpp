@@ -8,10 +8,15 @@
 // The hook asks the host once and disarms itself.
 // Coroutines run on Lua threads of their own that the watchdog cannot see;
 // they get a standing count hook from their creation on.
+// An error raised by a hook runs the message handlers with hooks off, so a
+// script's own handler (xpcall) is not run once the host asked to stop: a
+// loop in it could never be stopped.
 #include "lua/abort_watch.h"
 #include "lua/host_functions.h"
-#include "lua/lua_check.h"
+#include "lua/in_place.h"
 #include "lua/runtime_context.h"
+
+#include <cstdlib>
 
 namespace qv {
 namespace {
@@ -29,12 +34,21 @@ bool hostWantsStop(RuntimeContext &rc)
     return rc.aborted;
 }
 
+// The abort's error carries no position: the host's cancel, not a line of
+// the script, ended the run.
+[[noreturn]] void raiseAbort(lua_State *L)
+{
+    lua_pushstring(L, kAbortMessage);
+    lua_error(L);
+    std::abort();  /* not reached: lua_error throws (Lua is built as C++) */
+}
+
 // Once stopped, the hook fires on every instruction, so a script that catches
 // the error with pcall meets it again at its very next instruction.
 [[noreturn]] void stopScript(lua_State *L)
 {
-    lua_sethook(L, [](lua_State *L1, lua_Debug *) { raiseMessage(L1, kAbortMessage); }, LUA_MASKCOUNT, 1);
-    raiseMessage(L, kAbortMessage);
+    lua_sethook(L, [](lua_State *L1, lua_Debug *) { raiseAbort(L1); }, LUA_MASKCOUNT, 1);
+    raiseAbort(L);
 }
 
 void askHostHook(lua_State *L, lua_Debug *)
@@ -48,13 +62,11 @@ void coroutineHook(lua_State *L, lua_Debug *)
     checkAbort(L);
 }
 
-// coroutine.create and coroutine.wrap: the original (upvalue 1) makes the
-// coroutine; the new Lua thread gets the standing hook.
+// coroutine.create and coroutine.wrap: the library's function makes the
+// coroutine, in place; the new Lua thread gets the standing hook.
 int hookedCoroutine(lua_State *L)
 {
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, 1);
+    callOriginalInPlace(L);
     bool wrapped = lua_type(L, -1) == LUA_TFUNCTION;
     if (wrapped)
         lua_getupvalue(L, -1, 1);  /* wrap keeps its thread as upvalue 1 */
@@ -65,11 +77,43 @@ int hookedCoroutine(lua_State *L)
     return 1;
 }
 
-void hookLibraryFunction(lua_State *L, const char *name)
+// The script's message handler (upvalue 1), run unless the host asked to stop.
+int handlerUnlessStopped(lua_State *L)
 {
-    lua_getfield(L, -1, name);
-    lua_pushcclosure(L, hookedCoroutine, 1);
-    lua_setfield(L, -2, name);
+    RuntimeContext *rc = runtimeContextOf(L);
+    if (rc && rc->aborted) {
+        lua_pushstring(L, kAbortMessage);
+        return 1;
+    }
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, 1);
+    return 1;
+}
+
+// What Lua's own xpcall does, with the script's handler behind handlerUnlessStopped.
+int finishProtectedCall(lua_State *L, int status, lua_KContext extra)
+{
+    if (status != LUA_OK && status != LUA_YIELD) {
+        lua_pushboolean(L, 0);
+        lua_pushvalue(L, -2);  /* the error */
+        return 2;
+    }
+    return lua_gettop(L) - int(extra);
+}
+
+int xpcallWithGuardedHandler(lua_State *L)
+{
+    int n = lua_gettop(L);
+    luaL_checktype(L, 2, LUA_TFUNCTION);
+    lua_pushvalue(L, 2);
+    lua_pushcclosure(L, handlerUnlessStopped, 1);
+    lua_replace(L, 2);
+    lua_pushboolean(L, 1);  /* first result */
+    lua_pushvalue(L, 1);    /* the function */
+    lua_rotate(L, 3, 2);    /* both below the function's arguments */
+    int status = lua_pcallk(L, n - 2, LUA_MULTRET, 2, 2, finishProtectedCall);
+    return finishProtectedCall(L, status, 2);
 }
 
 } // namespace
@@ -89,12 +133,14 @@ void checkAbort(lua_State *L)
         stopScript(L);
 }
 
-void hookCoroutineCreation(lua_State *L)
+void guardCoroutinesAndHandlers(lua_State *L)
 {
     lua_getglobal(L, "coroutine");
-    hookLibraryFunction(L, "create");
-    hookLibraryFunction(L, "wrap");
+    replaceInPlace(L, -1, "create", hookedCoroutine);
+    replaceInPlace(L, -1, "wrap", hookedCoroutine);
     lua_pop(L, 1);
+    lua_pushcfunction(L, xpcallWithGuardedHandler);
+    lua_setglobal(L, "xpcall");
 }
 
 AbortWatch::AbortWatch(lua_State *L, const PCData &pc) : L_(L)

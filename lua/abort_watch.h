@@ -43,7 +43,8 @@ void checkAbort(lua_State *L);
 // and then calls checkAbort.
 bool hostAskedToStop(lua_State *L);
 
-// Gives coroutines made from now on a standing count hook that asks the host.
-void hookCoroutineCreation(lua_State *L);
+// Gives coroutines made from now on a standing count hook that asks the host,
+// and keeps xpcall's message handlers from running once the host asked to stop.
+void guardCoroutinesAndHandlers(lua_State *L);
 
 } // namespace qv

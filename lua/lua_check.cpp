@@ -1,5 +1,7 @@
 #include "lua/lua_check.h"
 
+#include "embedded/hostFunctionPrelude.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -19,9 +21,26 @@ void raiseMessage(lua_State *L, const char *message)
 
 void raiseMessage(lua_State *L, const char *message, std::size_t length)
 {
+    pushScriptPosition(L);
     lua_pushlstring(L, message, length);
+    lua_concat(L, 2);
     lua_error(L);  /* throws: Lua is built as C++ here */
     std::abort();  /* not reached */
+}
+
+void pushScriptPosition(lua_State *L)
+{
+    lua_Debug ar;
+    for (int level = 1; lua_getstack(L, level, &ar); ++level) {
+        lua_getinfo(L, "Sl", &ar);
+        if (ar.currentline <= 0)
+            break;  /* called from C (pcall, say), as luaL_where has it */
+        if (std::strcmp(ar.source, hostFunctionPrelude) != 0) {
+            lua_pushfstring(L, "%s:%d: ", ar.short_src, ar.currentline);
+            return;
+        }
+    }
+    lua_pushliteral(L, "");
 }
 
 namespace {

@@ -20,9 +20,16 @@ extern const char kBooleanExpected[];  // "Wrong parameter type: A boolean shoul
 extern const char kIndexRange[];       // "Index should be an integer in range 0~9."
 extern const char kLayerIndexRange[];  // "Index should be an integer in range -2~9."
 
-// Raises `message` as a plain Lua error (no position).
+// Raises `message` as a Lua error with the position of the script's line
+// that called, the way Lua's own library functions report theirs: this is how
+// the host's log (and whoever reads it) tells an error from a returned text.
 [[noreturn]] void raiseMessage(lua_State *L, const char *message);
 [[noreturn]] void raiseMessage(lua_State *L, const char *message, std::size_t length);
+
+// Pushes "chunk:line: " of the script's line that called (the prelude's
+// wrappers of the host functions skipped), or "" when a C function called,
+// as luaL_where has it.
+void pushScriptPosition(lua_State *L);
 
 // The render context at index 1: null unless a light userdata that begins
 // with the magic word.

@@ -110,7 +110,7 @@ std::unique_ptr<LuaRuntime> LuaRuntime::create()
     lua_atpanic(L, reportPanic);
     attachRuntimeContext(L, nullptr);
     luaL_openlibs(L);
-    hookCoroutineCreation(L);
+    guardCoroutinesAndHandlers(L);
     closeDangerousDoors(L);
     loadAndCall(L, kInitialChunk);
     rt->context_ = new (std::nothrow) RuntimeContext;

@@ -11,7 +11,8 @@ namespace qv {
 namespace {
 
 constexpr double kMaxWorstCase = 2e9;  // about ten seconds of backtracking
-constexpr int kFewQuantifiers = 2;    // at most cubic: not refused
+constexpr int kFewQuantifiers = 2;    // at most cubic, and stopped by the abort: not refused
+constexpr int kFewOptionals = 8;      // 256 ways at most
 
 const char kTooComplex[] =
     "Pattern too complex for a subject this long: its worst case cannot be stopped by the host. "
@@ -41,9 +42,14 @@ struct ItemClass {
     std::size_t begin, end;
 };
 
-std::vector<ItemClass> quantifiedItems(const std::string &p)
+// The pattern's repeated items (*, +, -) and its optional ones (?).
+struct QuantifiedItems {
+    std::vector<ItemClass> repeated, optional;
+};
+
+QuantifiedItems quantifiedItems(const std::string &p)
 {
-    std::vector<ItemClass> items;
+    QuantifiedItems items;
     for (std::size_t i = (!p.empty() && p[0] == '^') ? 1 : 0; i < p.size();) {
         char c = p[i];
         if (c == '(' || c == ')') {
@@ -57,7 +63,10 @@ std::vector<ItemClass> quantifiedItems(const std::string &p)
         std::size_t begin = i;
         i = skipClass(p, i);
         if (i < p.size() && (p[i] == '*' || p[i] == '+' || p[i] == '-')) {
-            items.push_back({begin, i});
+            items.repeated.push_back({begin, i});
+            ++i;
+        } else if (i < p.size() && p[i] == '?') {
+            items.optional.push_back({begin, i});
             ++i;
         }
     }
@@ -133,71 +142,35 @@ double splits(double n, int k)
     return std::exp(k * std::log(n + 1) - std::lgamma(k + 1.0));
 }
 
-// Upvalue 1: the original function; upvalue 2: whether it anchors by '^'
-// (gmatch does not in this Lua).
-int guarded(lua_State *L)
-{
-    std::size_t length = 0;
-    const char *subject = lua_tolstring(L, 1, &length);
-    std::size_t patternLength = 0;
-    const char *pattern = lua_type(L, 2) == LUA_TSTRING ? lua_tolstring(L, 2, &patternLength) : nullptr;
-    bool plainFind = lua_toboolean(L, lua_upvalueindex(3)) && lua_toboolean(L, 4);
-    if (subject && pattern && !plainFind) {
-        bool anchors = lua_toboolean(L, lua_upvalueindex(2));
-        if (PatternWorstCase(std::string(pattern, patternLength), std::string_view(subject, length), anchors) >
-            kMaxWorstCase) {
-            lua_pushstring(L, kTooComplex);
-            return lua_error(L);
-        }
-    }
-    int base = lua_gettop(L);
-    lua_pushvalue(L, lua_upvalueindex(1));
-    for (int i = 1; i <= base; ++i)
-        lua_pushvalue(L, i);
-    lua_call(L, base, LUA_MULTRET);
-    return lua_gettop(L) - base;
-}
-
-void wrap(lua_State *L, int table, const char *name, bool anchors, bool hasPlain)
-{
-    lua_getfield(L, table, name);
-    lua_pushboolean(L, anchors);
-    lua_pushboolean(L, hasPlain);
-    lua_pushcclosure(L, guarded, 3);
-    lua_setfield(L, table, name);
-}
-
 } // namespace
 
 double PatternWorstCase(const std::string &pattern, std::string_view subject, bool anchoredSearch)
 {
-    std::vector<ItemClass> items = quantifiedItems(pattern);
-    int k = int(items.size());
-    if (k <= kFewQuantifiers)
+    QuantifiedItems items = quantifiedItems(pattern);
+    int k = int(items.repeated.size()), q = int(items.optional.size());
+    if (k <= kFewQuantifiers && q <= kFewOptionals)
         return 0;
     bool anchored = anchoredSearch && !pattern.empty() && pattern[0] == '^';
     double n = double(subject.size());
     double starts = anchored ? 1 : n + 1;
-    if (starts * splits(n, k) <= kMaxWorstCase)
+    // Each optional item the subject can match doubles the ways to try.
+    double optionalWays = 1;
+    for (const ItemClass &cl : items.optional)
+        optionalWays *= longestRun(subject, pattern, cl) > 0 ? 2 : 1;
+    if (starts * splits(n, k) * optionalWays <= kMaxWorstCase)
         return 0;  /* cheap bound: no need to look at the subject */
     // Each repeated item stretches at most over the longest run its class
     // matches; items of a class the subject hardly holds cost little.
     double ways = 1;
-    for (const ItemClass &cl : items)
+    for (const ItemClass &cl : items.repeated)
         ways *= longestRun(subject, pattern, cl) + 1;
-    return starts * ways / std::exp(std::lgamma(k + 1.0));
+    return starts * optionalWays * ways / std::exp(std::lgamma(k + 1.0));
 }
 
-void guardPatternMatching(lua_State *L)
+void refuseCostlyPattern(lua_State *L, std::string_view subject, std::string_view pattern, bool anchoredSearch)
 {
-    lua_getfield(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
-    lua_getfield(L, -1, LUA_STRLIBNAME);
-    int string = lua_gettop(L);
-    wrap(L, string, "find", true, true);
-    wrap(L, string, "match", true, false);
-    wrap(L, string, "gmatch", false, false);
-    wrap(L, string, "gsub", true, false);
-    lua_pop(L, 2);
+    if (PatternWorstCase(std::string(pattern), subject, anchoredSearch) > kMaxWorstCase)
+        luaL_error(L, "%s", kTooComplex);
 }
 
 } // namespace qv

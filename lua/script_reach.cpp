@@ -1,13 +1,23 @@
 // Closing doors is done by replacing library functions in place, in the
 // tables the script sees (package.loaded holds the same tables), with C
-// functions that hold nothing worth stealing: the originals that are still
-// needed live as upvalues of C closures, which debug.getupvalue is made to
-// refuse.
+// functions of ours. Where a restricted version still needs the library's
+// code, it runs it in place (in_place.h): no original ever has a frame of its
+// own on the Lua stack or a value a script could call. The debug library stays
+// for the script's own code: debug.getinfo by level leaves out the functions
+// of C frames, and getlocal/setlocal see no C frame (a C function's stack
+// slots hold what it checked once and trusts, and may hold originals).
 #include "lua/script_reach.h"
 
-#include "lua/pattern_guard.h"
+#include "lua/in_place.h"
+#include "lua/lua_check.h"
+#include "lua/pattern_match.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -22,16 +32,13 @@ const char kSetlocaleMessage[] = "os.setlocale can only query: the locale belong
 
 [[noreturn]] void raise(lua_State *L, const std::string &message)
 {
-    lua_pushlstring(L, message.data(), message.size());
-    lua_error(L);
-    std::abort();  /* not reached: lua_error throws (Lua is built as C++) */
+    raiseMessage(L, message.data(), message.size());
 }
 
 // Upvalue 1: the fixed message.
 int refuse(lua_State *L)
 {
-    lua_pushvalue(L, lua_upvalueindex(1));
-    return lua_error(L);
+    raise(L, lua_tostring(L, lua_upvalueindex(1)));
 }
 
 int refuseAccess(lua_State *L)
@@ -57,33 +64,13 @@ void refuseWithoutAccess(lua_State *L, int table, const char *library, const cha
     replace(L, table, name, refuseAccess, (*library ? std::string(library) + "." + name : std::string(name)).c_str());
 }
 
-// Wraps table[name]: the original becomes upvalue 1 of `wrapper`.
-void wrap(lua_State *L, int table, const char *name, lua_CFunction wrapper)
-{
-    table = lua_absindex(L, table);
-    lua_getfield(L, table, name);
-    lua_pushcclosure(L, wrapper, 1);
-    lua_setfield(L, table, name);
-}
-
-// Calls upvalue 1 with the arguments from `first` on; returns all its results.
-int callOriginal(lua_State *L, int first)
-{
-    int base = lua_gettop(L);
-    lua_pushvalue(L, lua_upvalueindex(1));
-    for (int i = first; i <= base; ++i)
-        lua_pushvalue(L, i);
-    lua_call(L, base - first + 1, LUA_MULTRET);
-    return lua_gettop(L) - base;
-}
-
 // debug.getupvalue and debug.setupvalue: C functions show no upvalues, so a
 // script cannot fetch the originals that the wrappers here keep.
 int luaFunctionUpvaluesOnly(lua_State *L)
 {
     if (lua_iscfunction(L, 1))
         return 0;
-    return callOriginal(L, 1);
+    return callOriginalInPlace(L);
 }
 
 // A table marked for finalization runs its __gc where no hook can stop it
@@ -114,7 +101,7 @@ int repWithoutEmptyLoops(lua_State *L)
         lua_pushliteral(L, "");
         return 1;
     }
-    return callOriginal(L, 1);
+    return callOriginalInPlace(L);
 }
 
 // table.move walks its range in C, and on tables without metamethods no hook
@@ -127,7 +114,7 @@ int moveWithinReason(lua_State *L)
     lua_Integer first = luaL_checkinteger(L, 2), last = luaL_checkinteger(L, 3);
     if (last >= first && (first < 0 ? last > first + kMaxMoveCount : last - first >= kMaxMoveCount))
         return luaL_error(L, "table.move: more than %I elements to move", kMaxMoveCount);
-    return callOriginal(L, 1);
+    return callOriginalInPlace(L);
 }
 
 // debug.getmetatable: a metatable that hides itself (__metatable) stays
@@ -158,78 +145,239 @@ void hideFileMetatable(lua_State *L)
 int setmetatableWithoutFinalizer(lua_State *L)
 {
     refuseFinalizer(L, 2);
-    return callOriginal(L, 1);
+    return callOriginalInPlace(L);
 }
 
-// load: text chunks only; a crafted binary chunk can crash the interpreter.
+// Sets argument `index` to "t" (text chunks only) for the original; an
+// absent argument after it must stay absent (load's env), not become nil.
+int callWithTextMode(lua_State *L, int index)
+{
+    if (lua_gettop(L) < index)
+        lua_settop(L, index);
+    lua_pushliteral(L, "t");
+    lua_replace(L, index);
+    return callOriginalInPlace(L);
+}
+
+// load and loadfile: text chunks only; a crafted binary chunk can crash the
+// interpreter or read and call at chosen addresses.
 int loadTextOnly(lua_State *L)
 {
-    int args = lua_gettop(L);
-    lua_pushvalue(L, lua_upvalueindex(1));
-    for (int i = 1; i <= 2; ++i)
-        i <= args ? lua_pushvalue(L, i) : lua_pushnil(L);
-    lua_pushliteral(L, "t");
-    if (args >= 4)
-        lua_pushvalue(L, 4);  /* an absent env must stay absent, not nil */
-    lua_call(L, args >= 4 ? 4 : 3, LUA_MULTRET);
-    return lua_gettop(L) - args;
+    return callWithTextMode(L, 3);
+}
+
+int loadfileTextOnly(lua_State *L)
+{
+    return callWithTextMode(L, 2);
+}
+
+int finishDofile(lua_State *L, int, lua_KContext)
+{
+    return lua_gettop(L) - 1;
+}
+
+// dofile as the library has it, with text chunks only.
+int dofileTextOnly(lua_State *L)
+{
+    const char *name = luaL_optstring(L, 1, nullptr);
+    lua_settop(L, 1);
+    if (luaL_loadfilex(L, name, "t") != LUA_OK)
+        return lua_error(L);
+    lua_callk(L, 0, LUA_MULTRET, 0, finishDofile);
+    return finishDofile(L, 0, 0);
 }
 
 int setlocaleQueryOnly(lua_State *L)
 {
     if (!lua_isnoneornil(L, 1))
         raise(L, kSetlocaleMessage);
-    return callOriginal(L, 1);
+    return callOriginalInPlace(L);
+}
+
+// The thread a debug function looks at and the index of its first argument
+// after the optional thread.
+struct DebugTarget {
+    lua_State *thread;
+    int arg;
+};
+
+DebugTarget debugTarget(lua_State *L)
+{
+    if (lua_type(L, 1) == LUA_TTHREAD)
+        return {lua_tothread(L, 1), 2};
+    return {L, 1};
+}
+
+// Whether the frame at `level` of `thread` runs a C function.
+bool isCFrame(lua_State *thread, lua_Integer level)
+{
+    lua_Debug ar;
+    if (level < 0 || level > 1000000 || !lua_getstack(thread, int(level), &ar))
+        return false;  /* the library reports a level out of range */
+    lua_getinfo(thread, "S", &ar);
+    return ar.what[0] == 'C';
+}
+
+// debug.getinfo: by level, the function of a C frame is left out.
+int getinfoWithoutCFunctions(lua_State *L)
+{
+    DebugTarget target = debugTarget(L);
+    bool byLevel = lua_type(L, target.arg) == LUA_TNUMBER;
+    int results = callOriginalInPlace(L);
+    if (byLevel && lua_type(L, -1) == LUA_TTABLE) {
+        lua_getfield(L, -1, "func");
+        bool cFunction = lua_iscfunction(L, -1);
+        lua_pop(L, 1);
+        if (cFunction) {
+            lua_pushnil(L);
+            lua_setfield(L, -2, "func");
+        }
+    }
+    return results;
+}
+
+// debug.getlocal and debug.setlocal: a C frame has no locals to show or set.
+int localsOfLuaFramesOnly(lua_State *L)
+{
+    DebugTarget target = debugTarget(L);
+    if (lua_type(L, target.arg) == LUA_TNUMBER && lua_isinteger(L, target.arg) &&
+        isCFrame(target.thread, lua_tointeger(L, target.arg))) {
+        lua_pushnil(L);
+        return 1;
+    }
+    return callOriginalInPlace(L);
+}
+
+// The templates of a path, in order.
+std::vector<std::string> templatesOf(const std::string &path)
+{
+    std::vector<std::string> templates;
+    for (std::size_t begin = 0; begin <= path.size();) {
+        std::size_t end = path.find(';', begin);
+        end = end == std::string::npos ? path.size() : end;
+        if (end > begin)
+            templates.push_back(path.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return templates;
+}
+
+// Whether every template of `path` is one of `allowed`'s.
+bool withinTemplates(const std::string &path, const std::string &allowed)
+{
+    std::vector<std::string> own = templatesOf(allowed);
+    for (const std::string &t : templatesOf(path))
+        if (std::find(own.begin(), own.end(), t) == own.end())
+            return false;
+    return true;
+}
+
+// A module name of words joined by single dots ("a.b_c"): nothing that
+// climbs out of a folder once the dots become folder separators.
+bool isPlainModuleName(const char *name)
+{
+    for (const char *c = name; *c; ++c) {
+        bool wordChar = std::isalnum(static_cast<unsigned char>(*c)) || *c == '_' || *c == '-';
+        bool innerDot = *c == '.' && c != name && c[1] != '\0' && c[1] != '.';
+        if (!wordChar && !innerDot)
+            return false;
+    }
+    return *name != '\0';
+}
+
+// What package.searchpath does: the first template of `path` that names a
+// readable file once its '?' is `name` (dots made folder separators). When
+// there is none, returns "" and pushes the list of files tried.
+std::string searchPath(lua_State *L, const char *name, const char *path)
+{
+    std::string module(name), tried;
+    for (char &c : module)
+        c = c == '.' ? LUA_DIRSEP[0] : c;
+    for (std::string file : templatesOf(path)) {
+        for (std::size_t at; (at = file.find('?')) != std::string::npos;)
+            file.replace(at, 1, module);
+        if (FILE *f = std::fopen(file.c_str(), "r")) {
+            std::fclose(f);
+            return file;
+        }
+        tried += "\n\tno file '" + file + "'";
+    }
+    lua_pushlstring(L, tried.data(), tried.size());
+    return "";
 }
 
 // package.searchers' native entries: a native module that exists is refused
 // with the access message; one that does not exist is simply not found.
+// Upvalue 1: the path to search.
 int nativeSearcherWithoutAccess(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
-    lua_getfield(L, LUA_REGISTRYINDEX, LUA_LOADED_TABLE);
-    lua_getfield(L, -1, LUA_LOADLIBNAME);
-    lua_getfield(L, -1, "searchpath");
-    lua_pushstring(L, name);
-    lua_getfield(L, -3, "cpath");
-    lua_call(L, 2, 2);
-    if (lua_isstring(L, -2))
+    if (!isPlainModuleName(name)) {
+        lua_pushliteral(L, "\n\tonly plain module names are looked for in the plug-in folders");
+        return 1;
+    }
+    std::string file = searchPath(L, name, lua_tostring(L, lua_upvalueindex(1)));
+    if (!file.empty())
         raise(L, scriptAccessOffMessage((std::string("require of the native module '") + name + "'").c_str()));
-    return 1;  /* searchpath's "no file" list */
+    return 1;  /* the "no file" list */
 }
 
-// package.searchers' Lua entry: modules are looked for along the path the
-// state started with (the plug-ins folder and its Tessmar folder after the
-// defaults), not along one the script set, which could name any file.
-// Upvalue 1: that path; upvalue 2: the original package.searchpath.
-int luaSearcherOnStartPath(lua_State *L)
+// package.searchers' Lua entry: text chunks only. Upvalue 1 is the path (the
+// plug-in folders, when files are closed) or the package table, whose `path`
+// the script may set once it may touch files.
+int luaSearcherTextOnly(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
-    lua_pushvalue(L, lua_upvalueindex(2));
-    lua_pushstring(L, name);
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_call(L, 2, 2);
-    if (!lua_isstring(L, -2))
-        return 1;  /* searchpath's "no file" list */
-    const char *file = lua_tostring(L, -2);
-    if (luaL_loadfilex(L, file, "t") != LUA_OK)
-        return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file, lua_tostring(L, -1));
-    lua_pushstring(L, file);
+    const char *path = lua_tostring(L, lua_upvalueindex(1));
+    if (path && !isPlainModuleName(name)) {
+        lua_pushliteral(L, "\n\tonly plain module names are looked for in the plug-in folders");
+        return 1;
+    }
+    if (!path) {
+        lua_getfield(L, lua_upvalueindex(1), "path");
+        path = lua_tostring(L, -1);
+        if (!path)
+            return luaL_error(L, "'package.path' must be a string");
+    }
+    std::string file = searchPath(L, name, path);
+    if (file.empty())
+        return 1;  /* the "no file" list */
+    if (luaL_loadfilex(L, file.c_str(), "t") != LUA_OK)
+        return luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", name, file.c_str(),
+                          lua_tostring(L, -1));
+    lua_pushstring(L, file.c_str());
     return 2;
 }
 
-void pinLuaSearcher(lua_State *L, int package, const char *pluginFolder)
+// Pops the searcher's upvalue (a path or the package table) and puts the
+// searcher in package.searchers.
+void setLuaSearcher(lua_State *L, int package)
 {
-    lua_getfield(L, package, "path");
-    std::string path = std::string(lua_isstring(L, -1) ? lua_tostring(L, -1) : "") + ";" + pluginFolder +
-                       "/Tessmar/?.lua;" + pluginFolder + "/?.lua;";
-    lua_pop(L, 1);
+    package = lua_absindex(L, package);
+    lua_pushcclosure(L, luaSearcherTextOnly, 1);
     lua_getfield(L, package, "searchers");
-    lua_pushstring(L, path.c_str());
-    lua_getfield(L, package, "searchpath");
-    lua_pushcclosure(L, luaSearcherOnStartPath, 2);
+    lua_insert(L, -2);
     lua_rawseti(L, -2, 2);
     lua_pop(L, 1);
+}
+
+// package.searchpath without access: only a plain module name, only over
+// the plug-in folders (upvalue 1), with the default separators.
+int searchpathInPluginFolders(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    luaL_checkstring(L, 2);
+    if (!withinTemplates(lua_tostring(L, 2), lua_tostring(L, lua_upvalueindex(1))) || !lua_isnoneornil(L, 3) ||
+        !lua_isnoneornil(L, 4) || !isPlainModuleName(name))
+        raise(L, scriptAccessOffMessage("package.searchpath outside the plug-in folders"));
+    std::string file = searchPath(L, name, lua_tostring(L, 2));
+    if (file.empty()) {
+        lua_pushnil(L);
+        lua_insert(L, -2);
+        return 2;  /* nil and the "no file" list */
+    }
+    lua_pushstring(L, file.c_str());
+    return 1;
 }
 
 // Pushes the loaded library `name` (the table scripts see).
@@ -260,14 +408,29 @@ void closeIo(lua_State *L)
     lua_pop(L, 1);
 }
 
-void closeNativeModules(lua_State *L, const char *pluginFolder)
+// Modules are then looked for only in the plug-in folder and its Tessmar
+// folder (the defaults hold the working folder and the LUA_PATH variable),
+// only by names that cannot climb out of them, and native ones are refused.
+void closeModules(lua_State *L, const char *pluginFolder)
 {
     pushLibrary(L, LUA_LOADLIBNAME);
-    pinLuaSearcher(L, lua_gettop(L), pluginFolder);
-    refuseWithoutAccess(L, -1, "package", "loadlib");
-    lua_getfield(L, -1, "searchers");
+    int package = lua_gettop(L);
+    std::string folder(pluginFolder);
+    std::string path = folder + "/Tessmar/?.lua;" + folder + "/?.lua";
+    for (const char *field : {"path", "cpath"}) {  /* the set-up chunk appends the plug-in folders */
+        lua_pushliteral(L, "");
+        lua_setfield(L, package, field);
+    }
+    lua_pushstring(L, path.c_str());
+    setLuaSearcher(L, package);
+    lua_pushstring(L, path.c_str());
+    lua_pushcclosure(L, searchpathInPluginFolders, 1);
+    lua_setfield(L, package, "searchpath");
+    refuseWithoutAccess(L, package, "package", "loadlib");
+    lua_getfield(L, package, "searchers");
     for (int i : {3, 4}) {  /* the C and all-in-one searchers */
-        lua_pushcfunction(L, nativeSearcherWithoutAccess);
+        lua_pushstring(L, (folder + "/Tessmar/?.co;" + folder + "/?.co").c_str());
+        lua_pushcclosure(L, nativeSearcherWithoutAccess, 1);
         lua_rawseti(L, -2, i);
     }
     lua_pop(L, 2);
@@ -287,7 +450,7 @@ void closeDangerousDoors(lua_State *L)
 {
     pushLibrary(L, LUA_OSLIBNAME);
     refuseAlways(L, -1, "exit", kExitMessage);
-    wrap(L, -1, "setlocale", setlocaleQueryOnly);
+    replaceInPlace(L, -1, "setlocale", setlocaleQueryOnly);
     lua_pop(L, 1);
 
     pushLibrary(L, LUA_DBLIBNAME);
@@ -295,35 +458,46 @@ void closeDangerousDoors(lua_State *L)
     refuseAlways(L, -1, "getregistry", kRegistryMessage);
     lua_pushcfunction(L, getmetatableUnlessHidden);
     lua_setfield(L, -2, "getmetatable");
-    wrap(L, -1, "getupvalue", luaFunctionUpvaluesOnly);
-    wrap(L, -1, "setupvalue", luaFunctionUpvaluesOnly);
-    wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
+    replaceInPlace(L, -1, "getupvalue", luaFunctionUpvaluesOnly);
+    replaceInPlace(L, -1, "setupvalue", luaFunctionUpvaluesOnly);
+    replaceInPlace(L, -1, "setmetatable", setmetatableWithoutFinalizer);
+    replaceInPlace(L, -1, "getinfo", getinfoWithoutCFunctions);
+    replaceInPlace(L, -1, "getlocal", localsOfLuaFramesOnly);
+    replaceInPlace(L, -1, "setlocal", localsOfLuaFramesOnly);
     lua_pop(L, 1);
 
     lua_pushglobaltable(L);
-    wrap(L, -1, "setmetatable", setmetatableWithoutFinalizer);
-    wrap(L, -1, "load", loadTextOnly);
+    replaceInPlace(L, -1, "setmetatable", setmetatableWithoutFinalizer);
+    replaceInPlace(L, -1, "load", loadTextOnly);
+    replaceInPlace(L, -1, "loadfile", loadfileTextOnly);
+    lua_pushcfunction(L, dofileTextOnly);
+    lua_setfield(L, -2, "dofile");
+    lua_pop(L, 1);
+
+    pushLibrary(L, LUA_LOADLIBNAME);
+    lua_pushvalue(L, -1);  /* the searcher reads package.path when it runs */
+    setLuaSearcher(L, -2);
     lua_pop(L, 1);
 
     pushLibrary(L, LUA_STRLIBNAME);
-    wrap(L, -1, "rep", repWithoutEmptyLoops);
+    replaceInPlace(L, -1, "rep", repWithoutEmptyLoops);
     lua_pop(L, 1);
     pushLibrary(L, LUA_TABLIBNAME);
-    wrap(L, -1, "move", moveWithinReason);
+    replaceInPlace(L, -1, "move", moveWithinReason);
     lua_pop(L, 1);
 
     hideFileMetatable(L);
-    guardPatternMatching(L);
+    replacePatternMatching(L);
 }
 
 void closeFileAndNetworkAccess(lua_State *L, const char *pluginFolder)
 {
     pushLibrary(L, LUA_OSLIBNAME);
-    for (const char *name : {"execute", "remove", "rename", "tmpname"})
+    for (const char *name : {"execute", "remove", "rename", "tmpname", "getenv"})
         refuseWithoutAccess(L, -1, "os", name);
     lua_pop(L, 1);
     closeIo(L);
-    closeNativeModules(L, pluginFolder);
+    closeModules(L, pluginFolder);
     lua_pushglobaltable(L);
     for (const char *name : {"dofile", "loadfile"})
         refuseWithoutAccess(L, -1, "", name);

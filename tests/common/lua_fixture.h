@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,17 @@ protected:
         pc.pluginFolder = pluginFolder_.c_str();
     }
 
+    // A new runtime with a 4 x 3 8-bit frame, the host's preference on or off.
+    void freshState(bool access)
+    {
+        runtime_->close();
+        runtime_ = qv::LuaRuntime::create();
+        ASSERT_TRUE(runtime_);
+        runtime_->registerHostFunctions();
+        frame(4, 3, 8);
+        pc().scriptAccess = access ? 1 : 0;
+    }
+
     // Puts `world` as layer `index`.
     void layer(int index, TestWorld &world) { runtime_->context()->layerWorlds[index] = &world.world; }
 
@@ -97,8 +109,16 @@ protected:
         return runtime_->takeMessage();
     }
 
-    // The message of a script that must fail, or "" when it did not.
+    // The message of a script that must fail, or "<no message>" when it did
+    // not; the position of the script's line in front of it is left out.
     std::string error(const std::string &code)
+    {
+        static const std::regex position(R"(^\[string "[^\n]*?"\]:\d+: )");
+        return std::regex_replace(rawError(code), position, "", std::regex_constants::format_first_only);
+    }
+
+    // The message as the script's run left it.
+    std::string rawError(const std::string &code)
     {
         std::optional<std::string> m = run(code);
         return m ? *m : std::string("<no message>");

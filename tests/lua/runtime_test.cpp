@@ -122,18 +122,23 @@ TEST_F(RuntimeTest, MessagesFollowTheLastReturnedValue)
 // script's own lines.
 TEST_F(RuntimeTest, ErrorsNameTheScriptsOwnLines)
 {
-    std::string m = error("x = = 1");
+    std::string m = rawError("x = = 1");
     EXPECT_NE(m.find("[string \"x = = 1\"]:1:"), std::string::npos) << m;
-    m = error("\n\nerror('third')");
+    m = rawError("\n\nerror('third')");
     EXPECT_NE(m.find("]:3: third"), std::string::npos) << m;
 }
 
-// What the search-path chunk leaves behind: the standard paths, then the
-// plug-in folder's "Tessmar" sub-folder and the folder itself.
+// What the search-path chunk leaves behind: the plug-in folder's "Tessmar"
+// sub-folder and the folder itself, after the standard paths once scripts
+// may touch files, and alone before.
 TEST_F(RuntimeTest, ModuleSearchPathsEndWithThePluginFolders)
 {
     const std::string folder = pluginFolder_;
     std::string both = run("return package.path .. '\\n' .. package.cpath").value_or("");
+    EXPECT_EQ(both, ";" + folder + "/Tessmar/?.lua;" + folder + "/?.lua;\n;" + folder + "/Tessmar/?.co;" + folder +
+                        "/?.co;");
+    freshState(true);
+    both = run("return package.path .. '\\n' .. package.cpath").value_or("");
     std::size_t split = both.find('\n');
     ASSERT_NE(split, std::string::npos) << both;
     const std::string paths[][2] = {
@@ -249,6 +254,14 @@ protected:
         abortAfter = 3;
         pc().abortCheck = countingAbort;
     }
+
+    // A new runtime, as the next render gets, asked afresh.
+    void restart()
+    {
+        freshState(false);
+        abortAsks = 0;
+        pc().abortCheck = countingAbort;
+    }
 };
 
 TEST_F(AbortTest, AnEndlessLoopStopsWithTheCancelCode)
@@ -262,6 +275,39 @@ TEST_F(AbortTest, CatchingTheStopWithPcallDoesNotHelp)
 {
     EXPECT_EQ(run("while true do pcall(function() while true do end end) end"), qv::kAbortMessage);
     EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL);
+}
+
+// The stop's error is raised from a hook, where the message handler runs with
+// hooks off: a script's handler is not run then. Pattern matching runs in C,
+// where no hook fires: the matcher asks the host itself.
+TEST_F(AbortTest, LoopsNoHookReachesStopToo)
+{
+    const char *scripts[] = {
+        "xpcall(function() while true do end end, function() while true do end end)",
+        "coroutine.wrap(function() xpcall(function() while true do end end, function() while true do end end) end)()",
+        "return (string.rep('a', 300000)):find('a*a*b')",
+        "return (string.rep('a', 300000)):gsub('a-a-b', '')",
+        "for w in (string.rep('a', 300000)):gmatch('a*a*b') do end",
+    };
+    for (const char *script : scripts) {
+        restart();
+        EXPECT_NE(run(script).value_or("").find(qv::kAbortMessage), std::string::npos) << script;
+        EXPECT_EQ(lastResult_, PF_Interrupt_CANCEL) << script;
+    }
+    restart();
+    EXPECT_EQ(run("return select(2, xpcall(error, function(m) return 'handled ' .. m end, 'x', 0))"), "handled x");
+}
+
+// A plain search is linear: a long needle that nearly matches everywhere
+// (quadratic in Lua's own search) ends without the abort being needed.
+TEST_F(AbortTest, PlainSearchesAreLinear)
+{
+    abortAfter = 1000000;
+    EXPECT_EQ(run("local text, needle = string.rep('a', 4000000), string.rep('a', 2000000) .. 'b' "
+                  "return tostring(text:find(needle, 1, true)) .. tostring(text:find(needle)) .. "
+                  "(text .. 'b'):find(needle, 1, true) .. ('xabcabd'):find('abd', 1, true)"),
+              "nilnil20000015");
+    EXPECT_EQ(lastResult_, PF_Err_NONE);
 }
 
 // A coroutine runs on a Lua thread of its own, which the main thread's

@@ -30,17 +30,6 @@ protected:
         LuaTest::TearDown();
     }
 
-    // A fresh state, as every render gets, with the preference as given.
-    void freshState(bool access)
-    {
-        runtime_->close();
-        runtime_ = qv::LuaRuntime::create();
-        ASSERT_TRUE(runtime_);
-        runtime_->registerHostFunctions();
-        frame(4, 3, 8);
-        pc().scriptAccess = access ? 1 : 0;
-    }
-
     std::string path(const std::string &name) { return (dir_ / name).string(); }
 
     fs::path dir_;
@@ -70,6 +59,9 @@ TEST_F(ScriptReachTest, WithoutThePreferenceFilesProcessesAndModulesAreRefusedBy
         {"loadfile(F)", "loadfile"},
         {"package.loadlib('libc.so.6', 'abort')", "package.loadlib"},
         {"require('native_mod')", "require of the native module 'native_mod'"},
+        {"os.getenv('HOME')", "os.getenv"},
+        {"package.searchpath('existing', '/etc/?')", "package.searchpath outside the plug-in folders"},
+        {"package.searchpath('..', package.path)", "package.searchpath outside the plug-in folders"},
     };
     for (const Row &row : rows) {
         freshState(false);
@@ -106,6 +98,13 @@ TEST_F(ScriptReachTest, LuaModulesStillLoadWithoutThePreference)
     std::ofstream(dir_ / "elsewhere" / "secret.lua") << "return 'secret'";
     std::string m = error("package.path = '" + (dir_ / "elsewhere" / "?.lua").string() + "' return require('secret')");
     EXPECT_NE(m.find("module 'secret' not found"), std::string::npos) << m;
+    // Nor can a name climb out of the plug-in folders, and the defaults (the
+    // working folder among them) are not searched.
+    for (const char *name : {"elsewhere/secret", "/../elsewhere/secret", "..", "a..b"}) {
+        m = error(std::string("return require('") + name + "')");
+        EXPECT_NE(m.find("not found"), std::string::npos) << name << ": " << m;
+    }
+    EXPECT_EQ(run("return package.searchpath('plain_mod', package.path)"), path("plain_mod.lua"));
 }
 
 TEST_F(ScriptReachTest, WithThePreferenceFilesAndProcessesWorkAsBefore)
@@ -191,6 +190,13 @@ TEST_F(ScriptReachTest, PatternsWhoseWorstCaseCannotBeStoppedAreRefused)
         text += "word ";
     EXPECT_EQ(run("local s = ('  ' .. string.rep('word ', 20000) .. '  '):match('^%s*(.-)%s*$') return #s"), "99999");
     EXPECT_EQ(qv::PatternWorstCase("%d+%.%d*[eE]?", std::string(100000, '1'), true), 0);  /* two items: left alone */
+    std::string optional;  /* "a?" forty times, then "a" forty times: exponential */
+    for (int i = 0; i < 40; ++i)
+        optional.insert(0, "a?") += "a";
+    EXPECT_GT(qv::PatternWorstCase(optional, std::string(40, 'a'), true), 2e9);
+    EXPECT_EQ(qv::PatternWorstCase(optional, std::string(40, 'b'), true), 0);  /* no 'a' to try twice */
+    m = error("return string.rep('a', 40):match(string.rep('a?', 40) .. string.rep('a', 40))");
+    EXPECT_NE(m.find("Pattern too complex"), std::string::npos) << m;
     EXPECT_LT(qv::PatternWorstCase("^%s*(.-)%s*$", text, true), 2e9);  /* only '.' stretches far */
     EXPECT_LT(qv::PatternWorstCase("^[%]]*.-(x+)", std::string(1000, ']'), true), 2e9);
     EXPECT_GT(qv::PatternWorstCase("^[%]]*.-(x+)", std::string(200000, ']'), true), 2e9);
@@ -214,6 +220,80 @@ TEST_F(ScriptReachTest, BinaryChunksAreRefusedTextChunksLoad)
     EXPECT_EQ(run("local f, m = load(string.dump(function() return 1 end)) return tostring(f) .. ' ' .. m"),
               "nil attempt to load a binary chunk (mode is 't')");
     EXPECT_EQ(run("return load('return ...', 'n', 'bt')(3) + load('return x', 'n', 't', {x = 4})()"), "7");
+}
+
+// Every function a script can find on the stack, from inside every kind of
+// callback the library makes, is one it could already reach from its globals:
+// the library's originals of the restricted functions never show.
+TEST_F(ScriptReachTest, NoOriginalShowsOnTheStackFromAnyCallback)
+{
+    const std::string grab = R"(
+        local public = {}
+        for _, lib in pairs({_G, string, table, coroutine, debug, os, io, math, utf8, package, package.searchers}) do
+            for _, v in pairs(lib) do if type(v) == 'function' then public[v] = true end end
+        end
+        local leaks = 0
+        local function unknownC(f)
+            return type(f) == 'function' and not public[f] and debug.getinfo(f, 'S').what == 'C'
+        end
+        local function grab()
+            for level = 2, 40 do
+                local info = debug.getinfo(level, 'f')
+                if not info then break end
+                if unknownC(info.func) then leaks = leaks + 1 end
+                for i = 1, 200 do
+                    local name, value = debug.getlocal(level, i)
+                    if not name then break end
+                    if unknownC(value) then leaks = leaks + 1 end
+                end
+            end
+        end
+        local function handler(m) grab() return m end
+    )";
+    const char *routes[] = {
+        "load(function() grab() return nil end)",
+        "xpcall(load, handler, 42)",
+        "xpcall(coroutine.create, handler, 42)",
+        "xpcall(coroutine.wrap, handler, 42)",
+        "xpcall(string.rep, handler)",
+        "xpcall(setmetatable, handler, 1, 2)",
+        "xpcall(debug.setmetatable, handler, {}, {__gc = true})",
+        "xpcall(os.setlocale, handler, 'C')",
+        "xpcall(string.find, handler, 'a', '(')",
+        "xpcall(table.move, handler, {}, 1, 1e15, 2)",
+        "string.gsub('abc', '%w', function(c) grab() return c end)",
+        "table.sort({3, 1, 2}, function(a, b) grab() return a < b end)",
+        "table.move(setmetatable({}, {__index = function(t, k) grab() return k end}), 1, 3, 1, {})",
+        "tostring(setmetatable({}, {__tostring = function() grab() return 'x' end}))",
+    };
+    for (bool access : {false, true}) {
+        for (const char *route : routes) {
+            freshState(access);
+            EXPECT_EQ(run(grab + route + " return leaks"), "0") << route;
+        }
+    }
+}
+
+// No path loads a precompiled chunk, with the preference on or off.
+TEST_F(ScriptReachTest, NoPathLoadsABinaryChunk)
+{
+    std::ofstream(path("binary_mod.lua"), std::ios::binary) << "";
+    freshState(true);
+    std::string f = "'" + path("binary_mod.lua") + "'";
+    ASSERT_EQ(run("local h = io.open(" + f + ", 'wb') h:write(string.dump(function() return 'ran' end)) h:close()"),
+              std::nullopt);
+    const char *calls[] = {
+        "return select(2, loadfile(F))",
+        "return select(2, loadfile(F, 'b'))",
+        "return select(2, pcall(dofile, F))",
+        "return select(2, pcall(require, 'binary_mod'))",
+        "local s = string.dump(function() end) return select(2, load(function() local c = s s = nil return c end))",
+    };
+    for (const char *call : calls) {
+        freshState(true);
+        std::string m = run("package.path = '" + path("?.lua") + "' local F = " + f + " " + call).value_or("");
+        EXPECT_NE(m.find("attempt to load a binary chunk"), std::string::npos) << call << ": " << m;
+    }
 }
 
 TEST_F(ScriptReachTest, NonStringErrorsReportAMessageAsTheStandaloneInterpreter)
