@@ -57,7 +57,7 @@ bool isFailureMessage(const std::string &line)
     static const std::regex errorObject(R"(^\(error object is an? \w+ value\)$)");
     return line.compare(0, 15, "ERROR::SHADER::") == 0 || line.find("QUORVEL::INNER_ERROR") != std::string::npos ||
            line.find("QUORVEL_INNER_ERROR::") != std::string::npos || line.compare(0, 9, "[string \"") == 0 ||
-           std::regex_match(line, errorObject);
+           std::regex_match(line, errorObject) || line == "not enough memory";
 }
 
 std::string languageHint(const std::string &code)

@@ -31,7 +31,8 @@ private:
 // Whether a line the plug-in logged reports a failure of the user's code:
 // a shader compile or link error, an internal error, or a Lua error (which
 // carries the chunk and line it happened at, or names the type of a value
-// raised that is not text). Lines a script writes itself with debug.add are
+// raised that is not text, or is Lua's own "not enough memory", which has no
+// position). Lines a script writes itself with debug.add are
 // not failures; neither is error("text", 0), whose message has no position
 // and reads exactly like a script's returned text.
 bool isFailureMessage(const std::string &line);

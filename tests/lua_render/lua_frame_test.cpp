@@ -51,7 +51,8 @@ TEST_F(LuaFrameTest, AnErrorIsLoggedAndPixelsWrittenBeforeItStay)
     EXPECT_EQ(pixel(*r.output, 1, 2), (std::vector<uint8_t>{255, 255, 0, 0}));
     EXPECT_EQ(pixel(*r.output, 2, 2), (std::vector<uint8_t>{0, 0, 0, 0}));  // cleared, not the host's garbage
     EXPECT_EQ(logScripts(), std::vector<std::string>{
-                                "if(_QUORVEL_log) _QUORVEL_log('Wrong parameter type: An integer should be sent');"});
+                                "if(_QUORVEL_log) _QUORVEL_log('[string \\\"qv.setColor(1, 2, 1, 1, 0, 0)...\\\"]:2: "
+                                "Wrong parameter type: An integer should be sent');"});
 }
 
 TEST_F(LuaFrameTest, AFirstLineSyntaxErrorIsAtLineOne)
