@@ -35,12 +35,18 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The render's bits per channel and, when the data chose them, why.
+struct DepthChoice {
+    int depth;
+    std::string reason;
+};
+
 struct RenderOptions {
-    std::string plugin, code, language, input, size = "1920x1080", out;
+    std::string plugin, code, language, input, size, out;  // size: the test pattern's, 1920x1080 when not given
     std::string time, frames, project, saveProject;
     std::string wrapU, wrapV, mag, min;
     std::vector<std::string> layers, sliders, angles, checkboxes, points, points3d, colors;
-    int depth = 8;
+    int depth = 0;  // 0: follows the data (chooseDepth)
     double fps = 24.0;
     int threads = 1;
     bool debug = false, failFast = false, exrHalf = false;
@@ -236,37 +242,101 @@ std::vector<LayerSource> layerSources(const RenderOptions &o)
     return sources;
 }
 
+// A sequence has one frame size, its first frame's: a later input frame of
+// another size fails its frame instead of making an output of another size.
+void checkSequenceSize(const Composition &comp, const Image &image, const std::string &file)
+{
+    if (image.width != comp.width || image.height != comp.height)
+        throw std::runtime_error(file + ": " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                                 ", but the sequence's frames are " + std::to_string(comp.width) + "x" +
+                                 std::to_string(comp.height) + " (its first frame's size)");
+}
+
 // Sets the composition's layers for frame `number`: every pattern's file of
-// that frame, then the layers that are the input layer itself.
+// that frame, then the layers that are the input layer itself. The first
+// frame (`everything`) sets the sequence's size from the input.
 void loadLayers(Composition &comp, const std::vector<LayerSource> &sources, long number, bool everything)
 {
-    for (const LayerSource &s : sources)
-        if (!s.isInput() && (everything || s.perFrame()))
-            comp.setLayer(s.index, readInput(frameFileName(s.name, number)));
+    for (const LayerSource &s : sources) {
+        if (s.isInput() || !(everything || s.perFrame()))
+            continue;
+        std::string file = frameFileName(s.name, number);
+        Image image = readInput(file);
+        if (s.index < 0 && everything)
+            comp.width = image.width, comp.height = image.height;
+        else if (s.index < 0)
+            checkSequenceSize(comp, image, file);
+        comp.setLayer(s.index, image);
+    }
     for (const LayerSource &s : sources)
         if (s.isInput())
             comp.layers[s.index] = comp.sharedInput();
 }
 
-void setComposition(Composition &comp, Instance &instance, const RenderOptions &o, long firstFrame)
+// The test pattern's size: --size, or 1920x1080.
+void setPatternSize(Composition &comp, const RenderOptions &o)
 {
-    if (o.depth != 8 && o.depth != 16 && o.depth != 32)
-        throw UsageError("--depth must be 8, 16 or 32");
-    if (o.fps <= 0 || !std::isfinite(o.fps))
-        throw UsageError("--fps must be above 0");
-    comp.depth = o.depth;
-    comp.fps = o.fps;
+    if (!o.size.empty() && !o.input.empty())
+        throw UsageError("--size " + o.size + ": the frame has the size of the --input images; scale them "
+                         "beforehand, or leave --size out");
+    std::string size = o.size.empty() ? "1920x1080" : o.size;
     long w = 0, h = 0;
-    std::size_t x = o.size.find('x');
+    std::size_t x = size.find('x');
     if (x != std::string::npos) {
-        w = integer(o.size.substr(0, x), "--size " + o.size);
-        h = integer(o.size.substr(x + 1), "--size " + o.size);
+        w = integer(size.substr(0, x), "--size " + size);
+        h = integer(size.substr(x + 1), "--size " + size);
     }
     if (x == std::string::npos || w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide ||
         w * h > kMaxImagePixels)
-        throw UsageError("--size " + o.size + ": expected WxH, each 1 to " + std::to_string(kMaxImageSide) + ", " +
+        throw UsageError("--size " + size + ": expected WxH, each 1 to " + std::to_string(kMaxImageSide) + ", " +
                          std::to_string(kMaxImagePixels / 1000000) + " million pixels at most");
     comp.width = w, comp.height = h;
+}
+
+// Whether the output type holds floats at any depth (OpenEXR, for one).
+bool floatOutput(const std::string &out)
+{
+    if (out == "-")
+        return false;
+    SampleType sample = sampleTypeFor(out, 8, false);
+    return sample == SampleType::Half || sample == SampleType::Float;
+}
+
+// The render's depth: --depth, or one that follows the data: 32 bits where
+// the output type or the input holds floats, 16 for a 16-bit input, else 8.
+DepthChoice chooseDepth(const RenderOptions &o, long firstFrame)
+{
+    if (o.depth != 0 && o.depth != 8 && o.depth != 16 && o.depth != 32)
+        throw UsageError("--depth must be 8, 16 or 32");
+    if (o.depth == 8 && floatOutput(o.out))
+        std::fprintf(stderr, "qvhost render: warning: --depth 8 puts 8-bit steps in a float file and clips values "
+                             "above 1; leave --depth out or give --depth 32\n");
+    if (o.depth != 0)
+        return {o.depth, ""};
+    if (floatOutput(o.out))
+        return {32, "the output type holds floats"};
+    int bits = 8;
+    if (!o.input.empty()) {
+        std::string file = frameFileName(o.input, firstFrame);
+        try {
+            bits = storedBits(file);
+        } catch (const std::runtime_error &e) {
+            throw UsageError(e.what());
+        }
+    }
+    if (bits == 32)
+        return {32, "the input holds floats"};
+    if (bits == 16)
+        return {16, "the input holds 16 bits"};
+    return {8, ""};
+}
+
+void setComposition(Composition &comp, Instance &instance, const RenderOptions &o, long firstFrame)
+{
+    if (o.fps <= 0 || !std::isfinite(o.fps))
+        throw UsageError("--fps must be above 0");
+    comp.fps = o.fps;
+    setPatternSize(comp, o);
     std::vector<LayerSource> sources = layerSources(o);
     for (const LayerSource &s : sources)
         if (s.index >= 0)
@@ -331,7 +401,8 @@ bool rendersAsGlsl(Instance &instance)
     return instance.param(qv::kLanguageParam).u.pd.value == 1;
 }
 
-int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list)
+int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
+              const DepthChoice &depth)
 {
     CommandRunner run = [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); };
     std::vector<LayerSource> sources = layerSources(o);
@@ -342,15 +413,17 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     settings.glsl = rendersAsGlsl(instance);
     settings.code = instance.code();
     settings.quiet = !o.frames.empty();
-    FrameOutput output(o.out, o.depth, o.exrHalf);
+    settings.depthReason = depth.reason;
+    FrameOutput output(o.out, comp.depth, o.exrHalf);
     installInterruptAbort();
     if (o.abortAfter >= 0)
         abortAfter(o.abortAfter);  /* counted from the first frame's start */
     BatchReport report = renderBatch(comp, run, list, settings, load, output);
     if (!o.frames.empty() || report.interrupted)
-        std::fprintf(output.toStdout() ? stderr : stdout, "wrote %zu frame%s%s%s\n", report.written,
+        std::fprintf(output.toStdout() ? stderr : stdout, "wrote %zu frame%s%s%s (%d bits%s%s)\n", report.written,
                      report.written == 1 ? "" : "s", output.toStdout() ? "" : " to ",
-                     output.toStdout() ? " to standard output" : o.out.c_str());
+                     output.toStdout() ? " to standard output" : o.out.c_str(), comp.depth,
+                     depth.reason.empty() ? "" : ": ", depth.reason.c_str());
     if (o.debug)
         printDebugLog();
     if (report.interrupted) {
@@ -411,13 +484,15 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
 int runRender(const RenderOptions &o)
 {
     std::vector<BatchFrame> list = frames(o);
+    DepthChoice depth = chooseDepth(o, list.front().number);
     std::unique_ptr<CliSession> session = openSession(o);
     if (!session)
         return 1;
     Composition comp;
+    comp.depth = depth.depth;
     try {
         std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
-        return renderAll(*instance, comp, o, list);
+        return renderAll(*instance, comp, o, list, depth);
     } catch (const UsageError &) {
         throw;
     } catch (const ProjectError &e) {
@@ -440,9 +515,9 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--code", o->code, "File holding the code (default: the stored default code)");
     cmd->add_option("--language", o->language, "glsl|shadertoy|lua, as the Language popup");
     cmd->add_option("--input", o->input, "Input layer: an image file (PNG, TIFF, EXR, JPEG, DPX, ...) or a frame pattern");
-    cmd->add_option("--size", o->size, "WxH of the built-in test pattern without --input (default 1920x1080)");
+    cmd->add_option("--size", o->size, "WxH of the built-in test pattern, without --input (default 1920x1080)");
     cmd->add_option("--layer", o->layers, "N=FILE, N=PATTERN or N=input: layer N, with its Load layer switch on");
-    cmd->add_option("--depth", o->depth, "Bits per channel: 8, 16 or 32 (default 8)");
+    cmd->add_option("--depth", o->depth, "Bits per channel: 8, 16 or 32 (default: follows the input and output types)");
     cmd->add_option("--time", o->time, "Time of the frame in seconds (default 0)");
     cmd->add_option("--frames", o->frames, "N, A-B or A-B:STEP: frames at --fps, output name with #### or %04d");
     cmd->add_option("--fps", o->fps, "Composition frame rate (default 24)");

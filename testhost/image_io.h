@@ -29,9 +29,14 @@ std::string lowerExtension(const std::string &path);
 // Throws unless the backend can write a file with this name's extension.
 void checkOutputName(const std::string &path);
 
+// What the file stores per channel, from its header: 8, 16, or 32 for half
+// and float samples. Throws as readImage does.
+int storedBits(const std::string &path);
+
 // Reads any image the backend knows into straight RGBA floats: grey becomes
 // RGB, a missing alpha is opaque, values pass as stored (no colour change,
-// no premultiplication). Throws for a declared size beyond the limits above.
+// no premultiplication). Throws for a declared size beyond the limits above,
+// and for a movie (its frames would all read as the first one).
 Image readImage(const std::string &path);
 
 // Writes `image` with `sample` per channel: values clamped to [0, 1] and

@@ -90,7 +90,39 @@ std::vector<float> channelsToWrite(const Image &image, int channels)
     return data;
 }
 
+// Movies (and animations) open as one image per frame, as subimages: reading
+// one of them for every frame of a render would repeat its first frame.
+void refuseMovie(const std::string &path, ImageInput &in)
+{
+    std::string format = in.format_name();
+    bool animation = (format == "gif" || format == "webp") && in.seek_subimage(1, 0);
+    if (format == "FFmpeg" || format == "ffmpeg" || animation)
+        fail(path, "a movie or animation: qvhost reads image files and frame patterns; extract its frames first "
+                   "(for example ffmpeg -i movie.mov frames/%04d.png) and give --input frames/%04d.png");
+    in.seek_subimage(0, 0);
+}
+
+std::unique_ptr<ImageInput> openInput(const std::string &path)
+{
+    ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    std::unique_ptr<ImageInput> in = ImageInput::open(path, &config);
+    if (!in)
+        fail(path, "cannot open: " + oiioError("not an image file"));
+    refuseMovie(path, *in);
+    return in;
+}
+
 } // namespace
+
+int storedBits(const std::string &path)
+{
+    std::unique_ptr<ImageInput> in = openInput(path);
+    TypeDesc format = in->spec().format;
+    if (format.basetype == TypeDesc::HALF || format.basetype == TypeDesc::FLOAT || format.basetype == TypeDesc::DOUBLE)
+        return 32;
+    return format.size() > 1 ? 16 : 8;
+}
 
 void checkOutputName(const std::string &path)
 {
@@ -99,11 +131,7 @@ void checkOutputName(const std::string &path)
 
 Image readImage(const std::string &path)
 {
-    ImageSpec config;
-    config.attribute("oiio:UnassociatedAlpha", 1);
-    std::unique_ptr<ImageInput> in = ImageInput::open(path, &config);
-    if (!in)
-        fail(path, "cannot open: " + oiioError("not an image file"));
+    std::unique_ptr<ImageInput> in = openInput(path);
     const ImageSpec spec = in->spec();
     checkDeclaredSize(path, spec);
     std::vector<float> channels(static_cast<std::size_t>(spec.width) * spec.height * spec.nchannels);

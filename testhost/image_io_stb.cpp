@@ -246,6 +246,12 @@ void checkOutputName(const std::string &path)
     formatForPath(path);
 }
 
+int storedBits(const std::string &path)
+{
+    File file = openFile(path, "rb");
+    return stbi_is_16_bit_from_file(file.get()) ? 16 : 8;  /* PNG is the one input type here */
+}
+
 Image readImage(const std::string &path)
 {
     File file = openFile(path, "rb");

@@ -117,7 +117,8 @@ private:
         const World &world = *o.result.output;
         auto image = std::make_shared<Image>(world.toImage());
         std::string size = std::to_string(world.width()) + "x" + std::to_string(world.height()) + ", " +
-                           std::to_string(world.depth()) + " bits";
+                           std::to_string(world.depth()) + " bits" +
+                           (settings_.depthReason.empty() ? "" : ": " + settings_.depthReason);
         return [this, i, number, image, size] { writeFrame(i, number, *image, size); };
     }
 

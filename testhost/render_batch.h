@@ -26,6 +26,7 @@ struct BatchSettings {
     bool glsl = false;  // the instance's language is GLSL: every log line is a failure
     std::string code;   // for the Shadertoy hint
     bool quiet = false; // no "wrote" line per frame (frame ranges, standard output)
+    std::string depthReason;  // why the depth is what it is, when the data chose it
 };
 
 // Gives frame `number` its layers; throws std::runtime_error when a file of

@@ -273,6 +273,40 @@ TEST_F(CliCases, FramePatternsFormatsAndStandardOutput)
         check(c);
 }
 
+// A sequence keeps one frame size (its first frame's), a movie is refused
+// rather than read as its first frame over and over, and without --depth the
+// depth follows the input and the output type.
+TEST_F(CliCases, SequencesMoviesAndTheDefaultDepth)
+{
+    for (int f = 1; f <= 3; ++f)
+        qvh::writeImage(path("mix-000" + std::to_string(f) + ".png"), qvh::testPattern(f == 2 ? 5 : 4, 2), 8);
+    qvh::writeImage(path("float.exr"), qvh::testPattern(4, 2), 32);
+    /* a GIF of two 1x1 frames */
+    write("anim.gif", std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff", 19) +
+                          std::string("\x21\xf9\x04\x00\x0a\x00\x00\x00\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                                      "\x02\x02\x44\x01\x00", 23) +
+                          std::string("\x21\xf9\x04\x00\x0a\x00\x00\x00\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                                      "\x02\x02\x4c\x01\x00\x3b", 24));
+    const Case cases[] = {
+        {"render --input @/mix-####.png --frames 1-3 --out @/x-####.png", 2,
+         "frame 2: " + path("mix-0002.png") + ": 5x2, but the sequence's frames are 4x2", {"@/x-0001.png", "@/x-0003.png"},
+         {"@/x-0002.png"}},
+        {"render --input @/in-0001.png --size 4x4 --out @/s.png", 2, "--size 4x4: the frame has the size of the --input",
+         {}, {"@/s.png"}},
+        {"render --input @/anim.gif --frames 0-1 --out @/g-####.png", 2, "extract its frames first", {}, {"@/g-0000.png"}},
+        {"render --input @/in.tif --out @/d.png", 0, "", {"@/d.png"}, {}, "(6x4, 16 bits: the input holds 16 bits)"},
+        {"render --input @/float.exr --out @/d.tif", 0, "", {"@/d.tif"}, {}, "(4x2, 32 bits: the input holds floats)"},
+        {"render --size 4x2 --out @/d.exr", 0, "", {"@/d.exr"}, {}, "(4x2, 32 bits: the output type holds floats)"},
+        {"render --input @/in-####.png --frames 1-2 --out @/e-####.exr", 0, "", {"@/e-0002.exr"}, {},
+         "wrote 2 frames to " + path("e-####.exr") + " (32 bits: the output type holds floats)"},
+        {"render --size 4x2 --depth 8 --out @/d8.exr", 0, "warning: --depth 8 puts 8-bit steps in a float file",
+         {"@/d8.exr"}, {}, "(4x2, 8 bits)"},
+        {"render --size 4x2 --out @/d8.png", 0, "", {"@/d8.png"}, {}, "(4x2, 8 bits)", -1, "warning"},
+    };
+    for (const Case &c : cases)
+        check(c);
+}
+
 // Standard output holds frame 0 then frame 1 then frame 2 even when threads
 // finish them out of order.
 TEST_F(CliCases, StandardOutputFramesComeInOrder)
