@@ -274,6 +274,28 @@ TEST_P(EditorScriptTest, CatalogsAreReadAsStrictJsonOnly)
     EXPECT_EQ(engine().evaluate("typeof __ran"), "undefined");
 }
 
+// Names are data: a catalog or preset named like a built-in property is
+// added, saved, listed and read back as any other, and the editor still opens.
+TEST_P(EditorScriptTest, NamesOfBuiltInPropertiesAreCatalogsAndPresetsLikeAnyOther)
+{
+    for (const char *name : {"hasOwnProperty", "__proto__", "constructor", "toString", "valueOf",
+                             "propertyIsEnumerable", "#", "__defineGetter__"}) {
+        std::system(("rm -f '" + folder_ + "/Tessmar/'*.qvp").c_str());
+        engine().answerPrompts({std::string(name), std::string(name)});
+        EXPECT_EQ(edited("x", "addCatalog(u); saveAsPreset(u); ok(u);"), "x") << name;
+        EXPECT_EQ(engine().alerts(), std::vector<std::string>{}) << name;
+        const std::string file = std::string("Tessmar/") + name + ".qvp";
+        EXPECT_EQ(catalog(file), (json{{"name", name}, {"type", "Quorvel Preset"}, {"version", 1},
+                                       {"presets", {{{"name", name}, {"code", "x"}}}}})) << name;
+        std::string quoted = json(name).dump();
+        EXPECT_EQ(edited("a", "u.select(presets(u), " + quoted + "); replacePreview(u); ok(u);"), "x") << name;
+        EXPECT_EQ(engine().strings("var u = new __qvh.User(__qvh.windows[__qvh.windows.length - 1]);"
+                                   "u.items(catalogs(u))"),
+                  std::vector<std::string>{name});
+        EXPECT_EQ(engine().strings("u.items(presets(u))"), std::vector<std::string>{name});
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(CurrentAndLegacyEngines, EditorScriptTest, ::testing::Bool());
 
 } // namespace
