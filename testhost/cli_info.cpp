@@ -3,6 +3,7 @@
 #include "testhost/effect.h"
 #include "testhost/host.h"
 #include "testhost/plugin.h"
+#include "testhost/terminal_text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -17,11 +18,11 @@ void printPipl(const Pipl &pipl)
     for (const PiplProperty &p : pipl.properties) {
         std::printf("  %s %s  ", p.vendor.c_str(), p.key.c_str());
         if (p.key == "name" || p.key == "catg" || p.key == "eMNA")
-            std::printf("\"%s\"\n", pipl.pascalString(p.key).c_str());
+            std::printf("\"%s\"\n", TerminalText(pipl.pascalString(p.key)).c_str());
         else if (p.key == "8664")
-            std::printf("\"%s\"\n", pipl.cString(p.key).c_str());
+            std::printf("\"%s\"\n", TerminalText(pipl.cString(p.key)).c_str());
         else if (p.key == "kind")
-            std::printf("'%s'\n", pipl.fourcc(p.key).c_str());
+            std::printf("'%s'\n", TerminalText(pipl.fourcc(p.key)).c_str());
         else if (p.key == "ePVR" || p.key == "eSVR")
             std::printf("%u.%u\n", pipl.u16(p.key, 0), pipl.u16(p.key, 1));
         else if (p.key == "eINF")
@@ -33,7 +34,7 @@ void printPipl(const Pipl &pipl)
 
 int fail(const char *what, const CommandResult &r)
 {
-    std::fprintf(stderr, "qvhost: %s failed with error %d: %s\n", what, r.err, r.message().c_str());
+    std::fprintf(stderr, "qvhost: %s failed with error %d: %s\n", what, r.err, TerminalText(r.message()).c_str());
     return 1;
 }
 
@@ -43,7 +44,7 @@ int runInfo(const std::string &path)
     try {
         plugin.reset(new Plugin(path));
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "qvhost: %s\n", e.what());
+        std::fprintf(stderr, "qvhost: %s\n", TerminalText(e.what()).c_str());
         return 1;
     }
     printPipl(plugin->pipl());
@@ -55,14 +56,14 @@ int runInfo(const std::string &path)
     std::printf("  my_version 0x%08X\n  out_flags  0x%08X\n  out_flags2 0x%08X\n",
                 setup.out.my_version, setup.out.out_flags, setup.out.out_flags2);
     if (!effect.piplMismatch().empty())
-        std::printf("  PiPL mismatch: %s\n", effect.piplMismatch().c_str());
+        std::printf("  PiPL mismatch: %s\n", TerminalText(effect.piplMismatch()).c_str());
     if (setup.out.global_data) {
         const char *global = static_cast<const char *>(*setup.out.global_data);
         uint32_t id = *reinterpret_cast<const uint32_t *>(global);
-        std::printf("  plug-in ID %u\n  plug-ins folder \"%s\"\n", id, global + 4);
+        std::printf("  plug-in ID %u\n  plug-ins folder \"%s\"\n", id, TerminalText(global + 4).c_str());
     }
     CommandResult dialog = effect.command(PF_Cmd_DO_DIALOG);
-    std::printf("options message:\n%s\n", dialog.message().c_str());
+    std::printf("options message:\n%s\n", TerminalText(dialog.message()).c_str());
     CommandResult setdown = effect.globalSetdown();
     if (setdown.err)
         return fail("global setdown", setdown);

@@ -2,6 +2,7 @@
 #include "testhost/arbitrary_calls.h"
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
+#include "testhost/terminal_text.h"
 
 #include <cstdio>
 #include <memory>
@@ -34,7 +35,7 @@ void printParam(CliSession &s, PF_ParamIndex index)
                            : index == 0                              ? "the layer the effect is applied to"
                                                                      : FormatDefault(def);
     std::printf("%5d %7s  %-14s 0x%08X 0x%08X  %-22s %s\n", index, id.c_str(), ParamTypeName(def.param_type).c_str(),
-                static_cast<unsigned>(def.flags), static_cast<unsigned>(def.ui_flags), name.c_str(), dephault.c_str());
+                static_cast<unsigned>(def.flags), static_cast<unsigned>(def.ui_flags), TerminalText(name).c_str(), TerminalText(dephault).c_str());
 }
 
 int runParams(const std::string &path)

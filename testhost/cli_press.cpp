@@ -7,6 +7,7 @@
 #include "testhost/instance.h"
 #include "testhost/project_file.h"
 #include "testhost/script_engine.h"
+#include "testhost/terminal_text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -61,14 +62,14 @@ void press(Instance &instance, PF_ParamIndex button)
     std::vector<std::string> before = panelValues(instance);
     host().undoGroups.clear();
     CommandResult r = instance.userChangedParam(button);
-    std::printf("pressed %d \"%s\"\n", button, instance.param(button).name);
+    std::printf("pressed %d \"%s\"\n", button, TerminalText(instance.param(button).name).c_str());
     for (const std::string &group : host().undoGroups)
         std::printf("  undo step %s\n", QuoteText(group).c_str());
     std::vector<std::string> after = panelValues(instance);
     for (std::size_t i = 0; i < after.size(); ++i)
         if (after[i] != before[i])
-            std::printf("  %-22s %s -> %s\n", instance.param(PF_ParamIndex(i + 1)).name, before[i].c_str(),
-                        after[i].c_str());
+            std::printf("  %-22s %s -> %s\n", TerminalText(instance.param(PF_ParamIndex(i + 1)).name).c_str(),
+                        TerminalText(before[i]).c_str(), TerminalText(after[i]).c_str());
     if (r.err || !r.message().empty())
         throw std::runtime_error("the press ended with error " + std::to_string(r.err) + ": " + r.message());
 }
@@ -100,10 +101,10 @@ int runPress(const PressOptions &o)
         pressAll(o, *session);
         return 0;
     } catch (const UsageError &e) {
-        std::cerr << "qvhost press: " << e.what() << "\n";
+        std::cerr << "qvhost press: " << TerminalText(e.what()) << "\n";
         return 2;
     } catch (const std::exception &e) {
-        std::cerr << "qvhost press: " << e.what() << "\n";
+        std::cerr << "qvhost press: " << TerminalText(e.what()) << "\n";
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include "testhost/cli.h"
 #include "testhost/cli_support.h"
 #include "testhost/instance.h"
+#include "testhost/terminal_text.h"
 
 #include <cstdio>
 #include <fstream>
@@ -45,13 +46,13 @@ int withSession(const ProjectOptions &o, const std::function<void(CliSession &)>
         body(*session);
         return 0;
     } catch (const ProjectError &e) {
-        std::cerr << "qvhost: " << e.what() << "\n";
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
         return 2;
     } catch (const InputError &e) {
-        std::cerr << "qvhost: " << e.what() << "\n";
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
         return 2;
     } catch (const std::exception &e) {
-        std::cerr << "qvhost: " << e.what() << "\n";
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
         return 1;
     }
 }
@@ -64,7 +65,7 @@ void showValues(Instance &instance)
             continue;
         std::string value = FormatValue(def, instance.layer(i));
         if (value != FormatValue(instance.declared().def(i), 0) || instance.layer(i))
-            std::printf("  %-22s %s\n", def.name, value.c_str());
+            std::printf("  %-22s %s\n", TerminalText(def.name).c_str(), TerminalText(value).c_str());
     }
 }
 
@@ -105,10 +106,10 @@ int runShow(const ProjectOptions &o)
     return withSession(o, [&](CliSession &s) {
         std::unique_ptr<Instance> instance = loadProject(s, o.file);
         std::string code = instance->code();
-        std::printf("%s\nvalues other than their defaults:\n", o.file.c_str());
+        std::printf("%s\nvalues other than their defaults:\n", TerminalText(o.file).c_str());
         showValues(*instance);
         std::printf("sequence data: %zu bytes\ncode (%zu bytes):\n%s\n", instance->flattenedSequenceData().size(),
-                    code.size(), code.c_str());
+                    code.size(), TerminalText(code).c_str());
     });
 }
 

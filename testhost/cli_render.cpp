@@ -18,6 +18,7 @@
 #include "testhost/render_batch.h"
 #include "testhost/script_engine.h"
 #include "testhost/smartfx.h"
+#include "testhost/terminal_text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -393,7 +394,7 @@ void printDebugLog()
     std::vector<std::string> lines = scriptEngine().strings("typeof __QUORVEL_DEBUG === 'object' ? __QUORVEL_DEBUG.logs : []");
     std::fprintf(stderr, "debug log (%zu entries, newest first):\n", lines.size());
     for (const std::string &line : lines)
-        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%s\n", TerminalText(line).c_str());
 }
 
 bool rendersAsGlsl(Instance &instance)
@@ -500,7 +501,7 @@ int runRender(const RenderOptions &o)
     } catch (const std::bad_alloc &) {
         std::fprintf(stderr, "qvhost render: out of memory\n");
     } catch (const std::runtime_error &e) {
-        std::fprintf(stderr, "qvhost render: %s\n", e.what());
+        std::fprintf(stderr, "qvhost render: %s\n", TerminalText(e.what()).c_str());
     }
     return 1;
 }
@@ -545,7 +546,7 @@ void addRenderCommand(CLI::App &app, int &status)
         try {
             status = runRender(*o);
         } catch (const UsageError &e) {
-            std::fprintf(stderr, "qvhost render: %s\n", e.what());
+            std::fprintf(stderr, "qvhost render: %s\n", TerminalText(e.what()).c_str());
             status = 2;
         }
     });

@@ -1,4 +1,5 @@
 #include "testhost/cli_support.h"
+#include "testhost/terminal_text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -50,19 +51,19 @@ std::unique_ptr<CliSession> CliSession::open(const std::string &pluginPath)
     try {
         s->plugin_.reset(new Plugin(pluginPath));
     } catch (const std::exception &e) {
-        std::cerr << "qvhost: " << e.what() << "\n";
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
         return nullptr;
     }
     s->effect_.reset(new Effect(*s->plugin_));
     CommandResult setup = s->effect_->globalSetup();
     if (setup.err) {
-        std::cerr << "qvhost: global setup failed with error " << setup.err << ": " << setup.message() << "\n";
+        std::cerr << "qvhost: global setup failed with error " << setup.err << ": " << TerminalText(setup.message()) << "\n";
         return nullptr;
     }
     s->params_.reset(new DeclaredParams(*s->effect_));
     CommandResult params = s->params_->setup();
     if (params.err) {
-        std::cerr << "qvhost: parameter setup failed with error " << params.err << ": " << params.message() << "\n";
+        std::cerr << "qvhost: parameter setup failed with error " << params.err << ": " << TerminalText(params.message()) << "\n";
         return nullptr;
     }
     return s;

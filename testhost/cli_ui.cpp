@@ -7,6 +7,7 @@
 #include "testhost/instance.h"
 #include "testhost/project_file.h"
 #include "testhost/script_engine.h"
+#include "testhost/terminal_text.h"
 
 #include <codecvt>
 #include <cstdio>
@@ -58,11 +59,11 @@ void prepareHost(const UiOptions &o)
 void printMessages()
 {
     for (const std::string &text : scriptEngine().prompts())
-        std::fprintf(stderr, "prompt: %s\n", text.c_str());
+        std::fprintf(stderr, "prompt: %s\n", TerminalText(text).c_str());
     for (const std::string &text : scriptEngine().alerts())
-        std::fprintf(stderr, "alert: %s\n", text.c_str());
+        std::fprintf(stderr, "alert: %s\n", TerminalText(text).c_str());
     for (const std::string &text : scriptEngine().handlerErrors())
-        std::fprintf(stderr, "error in the dialog: %s\n", text.c_str());
+        std::fprintf(stderr, "error in the dialog: %s\n", TerminalText(text).c_str());
 }
 
 void editProject(const UiOptions &o, CliSession &session)
@@ -98,10 +99,10 @@ int runEdit(const UiOptions &o)
         editProject(o, *session);
         return 0;
     } catch (const ProjectError &e) {
-        std::cerr << "qvhost edit: " << e.what() << "\n";
+        std::cerr << "qvhost edit: " << TerminalText(e.what()) << "\n";
         return 2;  /* a project that cannot be used, as for render and project */
     } catch (const std::exception &e) {
-        std::cerr << "qvhost edit: " << e.what() << "\n";
+        std::cerr << "qvhost edit: " << TerminalText(e.what()) << "\n";
         return 1;
     }
 }
@@ -115,11 +116,12 @@ int runAbout(const UiOptions &o)
         return 1;
     CommandResult r = session->effect().command(PF_Cmd_ABOUT);
     if (scriptEngine().evaluate("typeof _Quorvel_window_ === 'object' && _Quorvel_window_ !== null") == "true") {
-        std::printf("start window, logo %s:\n%s", scriptEngine().evaluate("_Quorvel_window_.children[0].image").c_str(),
-                    scriptEngine().evaluate("_Quorvel_window_.children[1].text").c_str());
+        std::printf("start window, logo %s:\n%s",
+                    TerminalText(scriptEngine().evaluate("_Quorvel_window_.children[0].image")).c_str(),
+                    TerminalText(scriptEngine().evaluate("_Quorvel_window_.children[1].text")).c_str());
     } else {
         for (const std::string &text : scriptEngine().alerts())
-            std::printf("alert (no logo):\n%s", text.c_str());
+            std::printf("alert (no logo):\n%s", TerminalText(text).c_str());
     }
     return r.err ? 1 : 0;
 }

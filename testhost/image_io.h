@@ -14,9 +14,13 @@ namespace qvh {
 enum class SampleType { UInt8, UInt16, Half, Float };
 
 // Images larger than this on either side, or in all, are refused when their
-// header is read, before any pixel memory is taken.
+// header is read, before any pixel memory is taken. The channels and the
+// bytes that a read takes count too: the decoder's own buffers, the RGBA
+// float image and the layer made from it stay under kMaxImageBytes in all.
 constexpr long kMaxImageSide = 30000;
 constexpr long long kMaxImagePixels = 16384LL * 16384LL;
+constexpr int kMaxImageChannels = 1024;
+constexpr long long kMaxImageBytes = 2LL << 30;
 
 // The sample type a file named `path` gets for a frame of `depth` bits per
 // channel: PNG 8 or 16 (16 for 32-bit frames), TIFF 8, 16 or float, EXR
@@ -32,6 +36,14 @@ void checkOutputName(const std::string &path);
 // What the file stores per channel, from its header: 8, 16, or 32 for half
 // and float samples. Throws as readImage does.
 int storedBits(const std::string &path);
+
+// Throw, naming `path` and the limit, for an image of `width`x`height`
+// pixels and `channels` channels beyond the limits above: first its sides
+// and channels, then, with the bytes its decoder takes at its peak, the
+// bytes of the read in all. Both are asked before any pixel memory is taken.
+void checkDeclaredSize(const std::string &path, long long width, long long height, long long channels);
+void checkDecodedBytes(const std::string &path, long long width, long long height, long long channels,
+                       long long decoderBytes);
 
 // Reads any image the backend knows into straight RGBA floats: grey becomes
 // RGB, a missing alpha is opaque, values pass as stored (no colour change,

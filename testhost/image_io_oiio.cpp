@@ -31,15 +31,39 @@ std::string oiioError(const std::string &fallback)
     return e.empty() ? fallback : e;
 }
 
-void checkDeclaredSize(const std::string &path, const ImageSpec &spec)
+// The padded extent of one side: tiles are read whole.
+long long tiledSide(int side, int tile)
 {
-    long long pixels = static_cast<long long>(spec.width) * spec.height;
-    if (spec.width < 1 || spec.height < 1 || spec.nchannels < 1)
-        fail(path, "the image has no pixels");
-    if (spec.width > kMaxImageSide || spec.height > kMaxImageSide || pixels > kMaxImagePixels || spec.depth > 1)
-        fail(path, "the image declares " + std::to_string(spec.width) + "x" + std::to_string(spec.height) +
-                       " pixels, more than qvhost takes (" + std::to_string(kMaxImageSide) + " per side, " +
-                       std::to_string(kMaxImagePixels / 1000000) + " million in all)");
+    return tile > side ? tile : tile > 0 ? (static_cast<long long>(side) + tile - 1) / tile * tile : side;
+}
+
+// The read takes every channel as float, and OpenImageIO decodes into a
+// buffer of the file's own type, whole tiles, before converting: both count.
+void checkSpec(const std::string &path, const ImageSpec &spec)
+{
+    checkDeclaredSize(path, spec.width, spec.height, spec.nchannels);
+    if (spec.depth > 1 || spec.deep)
+        fail(path, "volume and deep images are not taken");
+    long long width = tiledSide(spec.width, spec.tile_width), height = tiledSide(spec.height, spec.tile_height);
+    if (width > 2 * kMaxImageSide || height > 2 * kMaxImageSide)
+        fail(path, "the image declares tiles of " + std::to_string(spec.tile_width) + "x" +
+                       std::to_string(spec.tile_height) + " pixels, more than qvhost takes (" +
+                       std::to_string(2 * kMaxImageSide) + " a side with the image's padding)");
+    long long sampleBytes = static_cast<long long>(spec.format.size());
+    for (const TypeDesc &t : spec.channelformats)
+        sampleBytes = std::max(sampleBytes, static_cast<long long>(t.size()));
+    long long channels = spec.nchannels;
+    long long floats = static_cast<long long>(spec.width) * spec.height * channels * sizeof(float);
+    checkDecodedBytes(path, spec.width, spec.height, channels, floats + width * height * channels * sampleBytes);
+}
+
+// OpenImageIO's own header checks refuse what ours would, before a reader
+// sizes anything from the header.
+void setDecoderLimits()
+{
+    static const bool set = OIIO::attribute("limits:channels", kMaxImageChannels) &&
+                            OIIO::attribute("limits:imagesize_MB", static_cast<int>(kMaxImageBytes >> 20));
+    (void)set;
 }
 
 // Grey, grey and alpha, RGB or RGBA (and more channels: the first three and
@@ -104,6 +128,7 @@ void refuseMovie(const std::string &path, ImageInput &in)
 
 std::unique_ptr<ImageInput> openInput(const std::string &path)
 {
+    setDecoderLimits();
     ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
     std::unique_ptr<ImageInput> in = ImageInput::open(path, &config);
@@ -133,7 +158,7 @@ Image readImage(const std::string &path)
 {
     std::unique_ptr<ImageInput> in = openInput(path);
     const ImageSpec spec = in->spec();
-    checkDeclaredSize(path, spec);
+    checkSpec(path, spec);
     std::vector<float> channels(static_cast<std::size_t>(spec.width) * spec.height * spec.nchannels);
     if (!in->read_image(0, 0, 0, spec.nchannels, TypeDesc::FLOAT, channels.data()))
         fail(path, "cannot read: " + in->geterror());

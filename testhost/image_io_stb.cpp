@@ -16,6 +16,16 @@
 #include <stdexcept>
 #include <vector>
 
+// No buffer of stb_image's grows past the decoded-bytes limit, also when a
+// file's compressed data inflates to more than its header declares.
+static void *boundedRealloc(void *p, std::size_t n)
+{
+    return n > static_cast<std::size_t>(qvh::kMaxImageBytes) ? nullptr : std::realloc(p, n);
+}
+#define STBI_MALLOC(n) boundedRealloc(nullptr, n)
+#define STBI_REALLOC(p, n) boundedRealloc(p, n)
+#define STBI_FREE(p) std::free(p)
+#define STBI_MAX_DIMENSIONS (::qvh::kMaxImageSide)
 #define STBI_ONLY_PNG
 #define STBI_NO_LINEAR
 #define STB_IMAGE_IMPLEMENTATION
@@ -130,25 +140,24 @@ void writePng(const std::string &path, const Image &image, int bits)
         fail(path, std::string("cannot write: ") + std::strerror(errno));
 }
 
-// Before any pixel memory is taken, as the other backend does.
-void checkDeclaredSize(const std::string &path, std::FILE *file)
+// Before any pixel memory is taken, as the other backend does. stb_image
+// inflates the file's channels, unfilters them into a second buffer and
+// widens that to RGBA: all three count until the float image is made.
+void checkHeader(const std::string &path, std::FILE *file)
 {
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_file(file, &width, &height, &channels))
         fail(path, std::string("bad PNG: ") + stbi_failure_reason());
+    long long sampleBytes = stbi_is_16_bit_from_file(file) ? 2 : 1;
     std::rewind(file);
+    checkDeclaredSize(path, width, height, channels);
     long long pixels = static_cast<long long>(width) * height;
-    if (width < 1 || height < 1)
-        fail(path, "the image has no pixels");
-    if (width > kMaxImageSide || height > kMaxImageSide || pixels > kMaxImagePixels)
-        fail(path, "the image declares " + std::to_string(width) + "x" + std::to_string(height) +
-                       " pixels, more than qvhost takes (" + std::to_string(kMaxImageSide) + " per side, " +
-                       std::to_string(kMaxImagePixels / 1000000) + " million in all)");
+    checkDecodedBytes(path, width, height, channels, pixels * sampleBytes * (2 * channels + 4) + height);
 }
 
 Image readPng(const std::string &path, std::FILE *file)
 {
-    checkDeclaredSize(path, file);
+    checkHeader(path, file);
     int width = 0, height = 0, channels = 0;
     bool deep = stbi_is_16_bit_from_file(file) != 0;
     std::rewind(file);

@@ -3,6 +3,7 @@
 // Exit statuses: 0 done; 1 a frame, an output or a host command failed;
 // 2 a mistake in the command line or in a file it names; 130 interrupted.
 #include "testhost/cli.h"
+#include "testhost/terminal_text.h"
 #include "testhost/utf8_args.h"
 
 #include <cstdio>
@@ -16,10 +17,10 @@ int reportParseError(CLI::App &app, const CLI::ParseError &e)
 {
     std::vector<std::string> unknown = app.remaining(true);
     if (!unknown.empty() && dynamic_cast<const CLI::ExtrasError *>(&e) == nullptr) {
-        std::fprintf(stderr, "qvhost: unknown option or argument '%s'\n", unknown.front().c_str());
+        std::fprintf(stderr, "qvhost: unknown option or argument '%s'\n", qvh::TerminalText(unknown.front()).c_str());
         return 2;
     }
-    std::fprintf(stderr, "qvhost: %s\n", e.what());
+    std::fprintf(stderr, "qvhost: %s\n", qvh::TerminalText(e.what()).c_str());
     std::fprintf(stderr, "run 'qvhost --help' or 'qvhost COMMAND --help' for the options\n");
     return 2;
 }

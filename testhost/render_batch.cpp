@@ -4,6 +4,7 @@
 #include "testhost/interrupt.h"
 #include "testhost/plugin_messages.h"
 #include "testhost/render_progress.h"
+#include "testhost/terminal_text.h"
 
 #include <atomic>
 #include <functional>
@@ -99,7 +100,7 @@ private:
     void say(const char *format, long number, const std::string &text)
     {
         progress_.interrupt();
-        std::fprintf(stderr, format, number, text.c_str());
+        std::fprintf(stderr, format, number, TerminalText(text).c_str());
     }
 
     // Reports the frame; the job that writes its file (or lets the frames
@@ -146,7 +147,7 @@ private:
         if (!ok && !hinted_ && settings_.glsl && !settings_.code.empty()) {
             std::string hint = languageHint(settings_.code);
             if (!hint.empty())
-                std::fprintf(stderr, "qvhost render: %s\n", hint.c_str());
+                std::fprintf(stderr, "qvhost render: %s\n", TerminalText(hint).c_str());
             hinted_ = true;
         }
         report_.renderFailed = report_.renderFailed || !ok;
@@ -162,7 +163,7 @@ private:
             std::lock_guard<std::mutex> lock(reportMutex_);
             ++report_.written;
             if (!settings_.quiet)
-                std::fprintf(output_.toStdout() ? stderr : stdout, "wrote %s (%s)\n", name.c_str(), size.c_str());
+                std::fprintf(output_.toStdout() ? stderr : stdout, "wrote %s (%s)\n", TerminalText(name).c_str(), size.c_str());
             return;
         } catch (const std::bad_alloc &) {
             problem = "out of memory writing the frame";

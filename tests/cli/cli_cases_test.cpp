@@ -2,6 +2,7 @@
 // status, a fragment of standard error, and the files (or standard output
 // bytes) it must leave. "@/" in a row stands for the row's own folder, which
 // holds the fixtures made below.
+#include "common/declared_tiff.h"
 #include "testhost/composition.h"
 #include "testhost/image_io.h"
 
@@ -333,6 +334,52 @@ TEST_F(CliCases, ProgressLineOnATerminalEndsWithANewline)
     std::size_t summary = tty.find("wrote 3 frames");
     ASSERT_NE(summary, std::string::npos) << tty;
     EXPECT_EQ(tty.substr(summary - 2, 2), "\r\n");  /* the progress line was ended (the terminal adds \r) */
+}
+
+// Text from code, scripts and projects reaches the terminal with its control
+// characters escaped, so none of them can rewrite qvhost's own lines; line
+// feeds and tabs stay, so messages and code still read.
+TEST_F(CliCases, ControlCharactersOfCodeAndMessagesAreEscaped)
+{
+    write("esc.lua", "qv.in2out()\n-- \x1b]0;title\x07\r\nqv.debug.add('log \\27[2J')\nerror('boom \\27[31m\\r\\7 x\\n\\ty')\n");
+    check({"project new @/esc.json --code @/esc.lua --language lua", 0, "", {"@/esc.json"}});
+    const struct {
+        const char *command;
+        int status;
+        const char *shows;
+    } rows[] = {
+        {"render --code @/esc.lua --language lua --size 4x4 --out @/e.png", 1, "boom \\x1b[31m\\r\\a x\n\ty"},
+        {"render --code @/esc.lua --language lua --size 4x4 --debug --out @/e.png", 1, "log \\x1b[2J"},
+        {"project show @/esc.json", 0, "-- \\x1b]0;title\\a\\r\nqv.debug.add"},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(run(row.command), row.status) << row.command;
+        std::string printed = read(path("stdout")) + read(path("stderr"));
+        EXPECT_NE(printed.find(row.shows), std::string::npos) << row.command << "\n" << printed;
+        EXPECT_EQ(printed.find_first_of("\x1b\r\a"), std::string::npos) << row.command << "\n" << printed;
+    }
+}
+
+// A few hundred bytes of image header cannot make qvhost take gigabytes: the
+// read is refused from the header, a mistake in the input (status 2), well
+// within a memory limit that the decoded pixels would pass.
+TEST_F(CliCases, ImagesTooLargeOnceDecodedAreRefusedBeforeReading)
+{
+    declared_tiff::write(path("channels.tif"), 2048, 2048, 256);
+    declared_tiff::write(path("grey.tif"), 16384, 16384, 1);
+    for (const char *name : {"channels.tif", "grey.tif"}) {
+        std::string line = std::string(QV_QVHOST_PATH) + " render --input " + path(name) + " --out " + path("o.png") +
+                           " 2>" + path("stderr");
+#if !defined(__SANITIZE_ADDRESS__)  /* AddressSanitizer's shadow memory does not fit under a limit */
+        line = "ulimit -v 3000000; exec " + line;
+#endif
+        int status = std::system(("sh -c '" + line + "'").c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << read(path("stderr"));
+        EXPECT_EQ(WEXITSTATUS(status), 2) << name;
+        std::string err = read(path("stderr"));
+        EXPECT_NE(err.find(path(name) + ": the image declares "), std::string::npos) << err;
+        EXPECT_NE(err.find("2048 MB of decoded pixels"), std::string::npos) << err;
+    }
 }
 
 // Memory that runs out gives a message and status 1, never an abort.

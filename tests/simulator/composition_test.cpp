@@ -1,5 +1,6 @@
 // The simulator's compositions, image files and AEGP layer, comp and effect
 // calls: what the SmartFX tests build on.
+#include "common/declared_tiff.h"
 #include "common/host_fixture.h"
 #include "testhost/composition.h"
 #include "testhost/image_io.h"
@@ -145,6 +146,33 @@ TEST_F(ImageFiles, DeclaredSizeIsCheckedBeforeAllocating)
         FAIL();
     } catch (const std::runtime_error &e) {
         EXPECT_NE(std::string(e.what()).find("declares 100000x100000 pixels"), std::string::npos) << e.what();
+    }
+}
+
+// Channels and bytes count as well as sides: a few hundred bytes of TIFF
+// header must not make a read take gigabytes. Every row is within the side
+// and pixel limits.
+TEST_F(ImageFiles, DecodedBytesAreCheckedBeforeAllocating)
+{
+    const struct {
+        uint32_t width, height;
+        uint16_t channels;
+        const char *refusal;
+    } rows[] = {
+        {2048, 2048, 256, "declares 2048x2048 pixels of 256 channels, 5248 MB once decoded"},
+        {16384, 16384, 1, "declares 16384x16384 pixels of 1 channel, 9472 MB once decoded"},
+        {8192, 8192, 3, "declares 8192x8192 pixels of 3 channels, 3008 MB once decoded"},
+    };
+    for (const auto &row : rows) {
+        declared_tiff::write(path("h.tif"), row.width, row.height, row.channels);
+        try {
+            qvh::readImage(path("h.tif"));
+            ADD_FAILURE() << row.refusal;
+        } catch (const std::runtime_error &e) {
+            EXPECT_NE(std::string(e.what()).find(row.refusal), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("h.tif: "), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("2048 MB of decoded pixels"), std::string::npos) << e.what();
+        }
     }
 }
 

@@ -274,6 +274,44 @@ TEST_P(EditorScriptTest, CatalogsAreReadAsStrictJsonOnly)
     EXPECT_EQ(engine().evaluate("typeof __ran"), "undefined");
 }
 
+// Names are data: a catalog or preset named like a built-in property is
+// added, saved, listed and read back as any other, and the editor still opens.
+TEST_P(EditorScriptTest, NamesOfBuiltInPropertiesAreCatalogsAndPresetsLikeAnyOther)
+{
+    for (const char *name : {"hasOwnProperty", "__proto__"}) {  /* a method the script calls; the prototype */
+        std::system(("rm -f '" + folder_ + "/Tessmar/'*.qvp").c_str());
+        engine().restart({GetParam(), "Linux"});  /* no alert or window of the row before */
+        ASSERT_EQ(run(kUserHelpers), A_Err_NONE);
+        engine().answerPrompts({std::string(name), std::string(name)});
+        EXPECT_EQ(edited("x", "addCatalog(u); saveAsPreset(u); ok(u);"), "x") << name;
+        EXPECT_EQ(engine().alerts(), std::vector<std::string>{}) << name;
+        const std::string file = std::string("Tessmar/") + name + ".qvp";
+        EXPECT_EQ(catalog(file), (json{{"name", name}, {"type", "Quorvel Preset"}, {"version", 1},
+                                       {"presets", {{{"name", name}, {"code", "x"}}}}})) << name;
+        std::string quoted = json(name).dump();
+        EXPECT_EQ(edited("a", "u.select(presets(u), " + quoted + "); replacePreview(u); ok(u);"), "x") << name;
+        EXPECT_EQ(engine().strings("var u = new __qvh.User(__qvh.windows[__qvh.windows.length - 1]);"
+                                   "u.items(catalogs(u))"),
+                  std::vector<std::string>{name});
+        EXPECT_EQ(engine().strings("u.items(presets(u))"), std::vector<std::string>{name});
+    }
+}
+
+// Keys of a catalog file that are named like built-in properties are kept
+// as keys, through the legacy engine's own JSON too.
+TEST_P(EditorScriptTest, KeysNamedLikeBuiltInPropertiesSurviveASave)
+{
+    write("Tessmar/lib.qvp", R"({"name": "Lib", "type": "Quorvel Preset", "version": 1, "presets": [],
+        "hasOwnProperty": 1, "__proto__": {"x": 2}})");
+    engine().answerPrompts({std::string("p")});
+    edited("code", "saveAsPreset(u); ok(u);");
+    EXPECT_EQ(engine().alerts(), std::vector<std::string>{});
+    json file = catalog("Tessmar/lib.qvp");
+    EXPECT_EQ(file["hasOwnProperty"], 1);
+    EXPECT_EQ(file["__proto__"], (json{{"x", 2}}));
+    EXPECT_EQ(file["presets"], (json{{{"name", "p"}, {"code", "code"}}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(CurrentAndLegacyEngines, EditorScriptTest, ::testing::Bool());
 
 } // namespace

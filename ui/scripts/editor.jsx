@@ -23,7 +23,7 @@ if (typeof JSON !== "object") {
         var escapes = {"\"": "\\\"", "\\": "\\\\", "\b": "\\b", "\f": "\\f", "\n": "\\n", "\r": "\\r", "\t": "\\t"};
         function quote(text) {
             return "\"" + String(text).replace(/[\"\\\x00-\x1f\u2028\u2029]/g, function (c) {
-                if (escapes.hasOwnProperty(c))
+                if (Object.prototype.hasOwnProperty.call(escapes, c))
                     return escapes[c];
                 return "\\u" + ("0000" + c.charCodeAt(0).toString(16)).slice(-4);
             }) + "\"";
@@ -46,7 +46,7 @@ if (typeof JSON !== "object") {
             }
             if (kind === "[object Object]") {
                 for (var key in value)
-                    if (value.hasOwnProperty(key))
+                    if (Object.prototype.hasOwnProperty.call(value, key))
                         parts.push(quote(key) + ": " + stringify(value[key]));
                 return "{" + parts.join(", ") + "}";
             }
@@ -89,7 +89,7 @@ if (typeof JSON !== "object") {
                             fail("bad \\u escape");
                         out += String.fromCharCode(parseInt(hex, 16));
                         at += 4;
-                    } else if (unescapes.hasOwnProperty(e)) {
+                    } else if (Object.prototype.hasOwnProperty.call(unescapes, e)) {
                         out += unescapes[e];
                     } else {
                         fail("bad escape");
@@ -121,6 +121,16 @@ if (typeof JSON !== "object") {
                     white();
                 }
             }
+            // A "__proto__" key is a key like any other, never the object's
+            // prototype; an engine that cannot make it so refuses it.
+            function member(object, key, item) {
+                if (key !== "__proto__")
+                    object[key] = item;
+                else if (Object.defineProperty)
+                    Object.defineProperty(object, key, {value: item, writable: true, enumerable: true, configurable: true});
+                else
+                    fail("a __proto__ key");
+            }
             function value(depth) {
                 if (depth > 512)
                     fail("nesting too deep");
@@ -135,7 +145,7 @@ if (typeof JSON !== "object") {
                         white();
                         if (text.charAt(at++) !== ":")
                             fail("expected :");
-                        out[key] = value(d);
+                        member(out, key, value(d));
                     });
                     return out;
                 }
@@ -186,6 +196,21 @@ function _Quorvel_bounds(x, y, width, height) {
 
 // ---- The catalog store ----
 
+// Catalog and preset names come from files and users: as keys they carry a
+// prefix that no built-in property has, so a catalog called "__proto__" or
+// "hasOwnProperty" is a catalog like any other.
+function _Quorvel_key(name) {
+    return "#" + name;
+}
+
+function _Quorvel_has(map, name) {
+    return Object.prototype.hasOwnProperty.call(map, _Quorvel_key(name));
+}
+
+function _Quorvel_get(map, name) {
+    return _Quorvel_has(map, name) ? map[_Quorvel_key(name)] : undefined;
+}
+
 function _Quorvel_PresetManager(presetLocation) {
     this.presetLocation = presetLocation;
     this.pluginFolder = new Folder(_Quorvel_filenameFormat(presetLocation));
@@ -203,7 +228,7 @@ _Quorvel_PresetManager.prototype.scanPresets = function () {
         for (var i = 0; i < files.length; i++) {
             var catalog = files[i] instanceof File ? this.loadFile(files[i]) : null;
             if (catalog)
-                this.presets[catalog.name] = catalog;
+                this.presets[_Quorvel_key(catalog.name)] = catalog;
         }
     }
 };
@@ -223,7 +248,7 @@ _Quorvel_PresetManager.prototype.loadFile = function (file) {
         catalog.presetMap = {};
         for (var i = 0; i < catalog.presets.length; i++) {
             catalog.presetNames.push(catalog.presets[i].name);
-            catalog.presetMap[catalog.presets[i].name] = catalog.presets[i].code;  // the last of a name wins
+            catalog.presetMap[_Quorvel_key(catalog.presets[i].name)] = catalog.presets[i].code;  // the last of a name wins
         }
         return catalog;
     } catch (e) {
@@ -235,9 +260,15 @@ _Quorvel_PresetManager.prototype.loadFile = function (file) {
 
 _Quorvel_PresetManager.prototype.getCatalogs = function () {
     var names = [];
-    for (var name in this.presets)
-        names.push(name);
+    for (var key in this.presets)
+        if (Object.prototype.hasOwnProperty.call(this.presets, key))
+            names.push(key.substr(1));
     return names;
+};
+
+// The catalog stored under `name`, or undefined.
+_Quorvel_PresetManager.prototype.getCatalog = function (name) {
+    return _Quorvel_get(this.presets, name);
 };
 
 // Writes `object` as the whole content of `file`; throws when it cannot.
@@ -258,7 +289,7 @@ _Quorvel_PresetManager.prototype.addCatalog = function (name) {
         if (!this.tessmarFolder.exists)
             this.tessmarFolder.create();
         this.writeFile(file, {name: name, type: "Quorvel Preset", version: 1, presets: []});
-        this.presets[name] = this.loadFile(file);
+        this.presets[_Quorvel_key(name)] = this.loadFile(file);
     } catch (e) {
         _Quorvel_errorHandler("Write preset error: " + e);
         throw e;
@@ -269,15 +300,15 @@ _Quorvel_PresetManager.prototype.addCatalog = function (name) {
 // only in memory, and reads it again.
 _Quorvel_PresetManager.prototype.save = function (name) {
     try {
-        if (!this.presets.hasOwnProperty(name))
+        if (!_Quorvel_has(this.presets, name))
             throw "Preset file not exist.";
-        var copy = JSON.parse(JSON.stringify(this.presets[name]));
+        var copy = JSON.parse(JSON.stringify(this.getCatalog(name)));
         var file = new File(_Quorvel_filenameFormat(copy.path));
         delete copy.path;
         delete copy.presetMap;
         delete copy.presetNames;
         this.writeFile(file, copy);
-        this.presets[name] = this.loadFile(file);
+        this.presets[_Quorvel_key(name)] = this.loadFile(file);
     } catch (e) {
         _Quorvel_errorHandler("Write preset error: " + e);
         throw e;
@@ -384,16 +415,16 @@ _Quorvel_Editer_UI.prototype.addCatalog = function () {
     if (!name)
         return;
     this._Quorvel_PresetManager.addCatalog(name);
-    this.currentPreset = this._Quorvel_PresetManager.presets[name];
+    this.currentPreset = this._Quorvel_PresetManager.getCatalog(name);
     this.updatePresetCatalog();
 };
 
 _Quorvel_Editer_UI.prototype.chooseCatalog = function () {
     var item = this.presetCatalog.selection;
     var store = this._Quorvel_PresetManager;
-    if (!item || !store.presets.hasOwnProperty(item.text))
+    if (!item || !_Quorvel_has(store.presets, item.text))
         return;
-    this.currentPreset = store.presets[item.text];
+    this.currentPreset = store.getCatalog(item.text);
     this.updatePresetList();
 };
 
@@ -401,7 +432,7 @@ _Quorvel_Editer_UI.prototype.previewPreset = function () {
     var item = this.presetList.selection;
     if (!item || !this.currentPreset)
         return;
-    var code = this.currentPreset.presetMap[item.text];
+    var code = _Quorvel_get(this.currentPreset.presetMap, item.text);
     if (typeof code !== "string" || code === "")
         return;
     this.presetPreview.text = code;
@@ -412,7 +443,7 @@ _Quorvel_Editer_UI.prototype.previewPreset = function () {
 _Quorvel_Editer_UI.prototype.saveCurrentCatalog = function () {
     var name = this.currentPreset.name;
     this._Quorvel_PresetManager.save(name);
-    this.currentPreset = this._Quorvel_PresetManager.presets[name];
+    this.currentPreset = this._Quorvel_PresetManager.getCatalog(name);
     this.updatePresetList();
 };
 
