@@ -25,6 +25,9 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(10);
 
 const char *const kMethods[] = {"GET", "POST", "PUT", "DELETE", "OPTIONS"};
 
+// The body goes out in pieces of this size, so a cancel is seen between them.
+constexpr std::size_t kSendPiece = std::size_t(1) << 20;
+
 struct Transfer {
     explicit Transfer(const HttpCall &c) : call(c), client(c.host, int(c.port)) {}
 
@@ -40,6 +43,20 @@ struct Transfer {
     HttpReply reply;
 };
 
+// The client sends a content provider's bytes as they come, where a body in
+// the request would be one more copy of it. Its Client::Post and the like
+// take a provider but no receiver, so the request's own fields are set.
+void sendBodyInPlace(Transfer &t, httplib::Request &req)
+{
+    std::string_view body = t.call.body;
+    if (body.empty())
+        return;  /* the client then sends "Content-Length: 0" itself */
+    req.content_length_ = body.size();
+    req.content_provider_ = [&t, body](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+        return !t.cancelled.load() && sink.write(body.data() + offset, std::min(length, kSendPiece));
+    };
+}
+
 httplib::Request makeRequest(Transfer &t, std::string &received, bool &tooLarge)
 {
     const HttpCall &c = t.call;
@@ -48,7 +65,7 @@ httplib::Request makeRequest(Transfer &t, std::string &received, bool &tooLarge)
     req.path = c.path;
     bool hasBody = c.method >= 1 && c.method <= 3;
     if (hasBody) {
-        req.body = c.body;
+        sendBodyInPlace(t, req);
         if (!c.contentType.empty())
             req.headers.emplace("Content-Type", c.contentType);
     }
@@ -90,6 +107,29 @@ void runRequest(Transfer &t)
     t.ended.notify_one();
 }
 
+bool breaksLines(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// What of `call` would write text of its own into the request, or null.
+const char *unsafePart(const HttpCall &call)
+{
+    if (breaksLines(call.host))
+        return "host";
+    if (breaksLines(call.path))
+        return "path";
+    bool sendsContentType = call.method >= 1 && call.method <= 3;
+    return sendsContentType && breaksLines(call.contentType) ? "content type" : nullptr;
+}
+
+HttpReply refused(const char *part)
+{
+    HttpReply reply;
+    reply.refusal = std::string("Request not sent: its ") + part + " holds a line break or a zero byte";
+    return reply;
+}
+
 void configure(Transfer &t, long long timeout)
 {
     httplib::Client &client = t.client;
@@ -114,7 +154,10 @@ HttpReply performHttpCall(const HttpCall &call, const std::function<bool()> &sto
 {
     if (call.method < 0 || call.method > 4 || call.port < 0 || call.port > 65535)
         return HttpReply();  /* no request at all */
-    long long timeout = call.timeout < 0 ? 0 : call.timeout;  /* negative would wait forever */
+    if (const char *part = unsafePart(call))
+        return refused(part);
+    /* negative would wait forever */
+    long long timeout = std::clamp(call.timeout, 0LL, kMaxTimeoutSeconds);
     auto transfer = std::make_unique<Transfer>(call);
     Transfer &t = *transfer;
     t.maxBody = maxBody;

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -48,13 +49,25 @@ public:
             }
             return !stopping_;
         }
-        // Reads the request's head (up to the blank line) so the client's send completes.
-        void readRequestHead()
+        // Reads the request's head (up to the blank line) so the client's send
+        // completes; gives it for the test to look at.
+        std::string readRequestHead()
         {
             std::string head;
             char c;
             while (head.size() < 65536 && head.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
                 head += c;
+            return head;
+        }
+        // Reads and drops up to `n` bytes (a request's body); how many came.
+        std::size_t skip(std::size_t n)
+        {
+            std::string buffer(1 << 16, '\0');
+            std::size_t got = 0;
+            ssize_t r = 0;
+            while (got < n && (r = ::recv(fd_, &buffer[0], std::min(buffer.size(), n - got), 0)) > 0)
+                got += std::size_t(r);
+            return got;
         }
 
     private:

@@ -10,6 +10,8 @@
 #include "lua/http_transfer.h"
 
 #include <fstream>
+#include <mutex>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -131,6 +133,47 @@ TEST_F(HostileHttpTest, CompressedBodiesWithinTheLimitArriveInflated)
     qv::HttpReply reply = qv::performHttpCall(call, [] { return false; }, std::size_t(200) << 20);
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, std::string(std::size_t(100) << 20, '\0'));
+}
+
+// Text that would end the request line or a header early is refused before
+// anything is sent: the server sees no connection, let alone a header of the
+// script's making.
+TEST_F(HostileHttpTest, LineBreaksAndZeroBytesInRequestTextAreRefusedUnsent)
+{
+    struct Row {
+        const char *name;
+        const char *method;
+        const char *host, *path, *contentType;  // Lua expressions
+        const char *part;                       // named in the refusal
+    } rows[] = {
+        {"CR LF in the content type", "post", "'127.0.0.1'", "'/'", "'text/plain\\r\\nX-Injected: 1'", "content type"},
+        {"a bare LF in the content type", "put", "'127.0.0.1'", "'/'", "'text/plain\\nX-Injected: 1'", "content type"},
+        {"a zero byte in the content type", "delete", "'127.0.0.1'", "'/'", "'text/plain\\0X'", "content type"},
+        {"CR LF in the path", "get", "'127.0.0.1'", "'/ HTTP/1.1\\r\\nX-Injected: 1\\r\\n\\r\\nGET /'", "''",
+         "path"},
+        {"a zero byte in the path", "get", "'127.0.0.1'", "'/\\0/x'", "''", "path"},
+        {"a zero byte ending the host early", "get", "'127.0.0.1\\0.example'", "'/'", "''", "host"},
+        {"CR LF in the host", "options", "'127.0.0.1\\r\\nX-Injected: 1'", "'/'", "''", "host"},
+    };
+    for (const Row &row : rows) {
+        std::mutex mutex;
+        std::string arrived;
+        std::optional<std::string> m;
+        {
+            HostileServer server([&](HostileServer::Connection &c) {
+                std::string head = c.readRequestHead();
+                std::lock_guard<std::mutex> lock(mutex);
+                arrived += head.empty() ? "<a connection>" : head;
+                c.send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+            });
+            m = run("return table.concat({qv.request." + std::string(row.method) + "(5, " + row.host + ", " +
+                    std::to_string(server.port()) + ", " + row.path + ", 'body', " + row.contentType + ")}, '|')");
+        }
+        EXPECT_EQ(m.value_or("<none>"),
+                  std::string("-1||Request not sent: its ") + row.part + " holds a line break or a zero byte")
+            << row.name;
+        EXPECT_EQ(arrived, "") << row.name;
+    }
 }
 
 } // namespace

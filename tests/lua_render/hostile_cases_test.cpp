@@ -25,15 +25,27 @@ namespace {
 using namespace std::chrono_literals;
 
 
+// The request body's length as the head announces it.
+std::size_t contentLength(const std::string &head)
+{
+    std::size_t at = head.find("Content-Length: ");
+    return at == std::string::npos ? 0 : std::stoull(head.substr(at + 16));
+}
+
 // A server of one behaviour: "ok" answers "fine"; "trickle" sends a byte
 // every 0.3 s; "headers" sends headers without end; "body" a body without
-// end; "gzip" a gzip of 100 MB of zeros; anything else never answers.
+// end; "gzip" a gzip of 100 MB of zeros; "count" reads the request's body
+// and answers how many bytes came; anything else never answers.
 HostileServer::Behaviour answer(const std::string &what)
 {
     static const std::string gzip = fileBytes(QV_TEST_DATA_DIR "/zeros-100mb.gz");
     return [what](HostileServer::Connection &c) {
-        c.readRequestHead();
-        if (what == "ok") {
+        std::string head = c.readRequestHead();
+        if (what == "count") {
+            std::string count = std::to_string(c.skip(contentLength(head)));
+            c.send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(count.size()) +
+                   "\r\nConnection: close\r\n\r\n" + count);
+        } else if (what == "ok") {
             c.send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\nfine");
         } else if (what == "trickle") {
             c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
@@ -204,6 +216,10 @@ TEST_F(HostileCasesTest, HostileServersEndInMinusOneOrTheCancel)
         {"a gzip bomb", "return (qv.request.get(600, '127.0.0.1', $PORT, '/', '', ''))", "-1", "gzip", 60},
         {"a silent server, a huge timeout", "return (qv.request.get(100000, '127.0.0.1', $PORT, '/', '', ''))",
          kCancelled, "silent", 30},
+        {"a silent server, the largest timeout", "return (qv.request.get(math.maxinteger, '127.0.0.1', $PORT, '/', '', ''))",
+         kCancelled, "silent", 30},
+        {"a silent server, 2^40 seconds", "return (qv.request.get(1 << 40, '127.0.0.1', $PORT, '/', '', ''))",
+         kCancelled, "silent", 30},
     };
     for (const Row &row : rows) {
         HostileServer server(answer(row.server));
@@ -213,6 +229,22 @@ TEST_F(HostileCasesTest, HostileServersEndInMinusOneOrTheCancel)
         EXPECT_TRUE(o.status == 0 || o.status == 1) << row.name << ": exit status " << o.status;
         EXPECT_LT(o.seconds, row.bound) << row.name;
     }
+}
+
+// The body is sent from the script's own string: the process's peak (VmHWM,
+// in kB) stays near what the script holds, twice the body while string.rep
+// makes it, where each copy on the way out would add the body again. No
+// abort here: making and sending 400 MB may take a while on a busy machine.
+TEST_F(HostileCasesTest, ALargeRequestBodyTakesNoMemoryBesideTheScripts)
+{
+    HostileServer server(answer("count"));
+    Outcome o = render("local body = string.rep('x', 400 << 20) "
+                       "local status, got = qv.request.post(100, '127.0.0.1', $PORT, '/', body, 'text/plain') "
+                       "local peak = tonumber(io.open('/proc/self/status'):read('a'):match('VmHWM:%s*(%d+)')) "
+                       "return status .. ' ' .. got .. ' ' .. (peak < (1 << 20) + (256 << 10) and 'within' or peak)",
+                       "--allow-script-access", server.port());
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_NE(o.output.find("(1 entries, newest first):\n200 419430400 within"), std::string::npos) << o.output;
 }
 
 TEST_F(HostileCasesTest, WithThePreferenceTheScriptsThatNeedItWork)
