@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -157,6 +158,8 @@ TEST_F(HostileCasesTest, EveryHostileScriptEndsInItsErrorOrTheCancel)
         {"nil as the error", "error(nil)", "(error object is a nil value)", nullptr, 30},
         {"HTTP without the preference", "return qv.request.get(5, '127.0.0.1', $PORT, '/', '', '')", kNoAccess, "ok",
          30},
+        {"a GLSL pass with a huge array", "qv.glsl('float a[2000000000]; void main(){ outColor = vec4(a[1]); }')",
+         "Refused before compiling: the shader's arrays hold 2000000000 elements", nullptr, 30},
     };
     for (const Row &row : rows) {
         std::unique_ptr<HostileServer> server;
@@ -223,9 +226,15 @@ TEST_F(HostileCasesTest, HostileShadersStopOrAreRefused)
     } cases[] = {
         {"--size 128x128 --abort-after 1", "failed with error 517", 20},
         {"--size 16400x4", "larger than the GPU's maximum texture size", 60},
+        {"--size 16x16 --code '" QV_TEST_DATA_DIR "/hostile_shaders/huge_array.glsl'",
+         "Refused before compiling: the shader's arrays hold 2000000000 elements", 60},
+        {"--size 16x16 --code '" QV_TEST_DATA_DIR "/hostile_shaders/macro_bomb.glsl'",
+         "Refused before compiling: the shader's macros expand to more than", 60},
     };
     for (const Case &c : cases) {
-        Outcome o = runQvhost("render --code '" + dir_ + "/slow.glsl' --out '" + dir_ + "/out.png' " + c.args);
+        /* a row with its own --code renders that instead of the slow loop */
+        std::string code = std::strstr(c.args, "--code ") ? "" : "--code '" + dir_ + "/slow.glsl' ";
+        Outcome o = runQvhost("render " + code + "--out '" + dir_ + "/out.png' " + c.args);
         EXPECT_NE(o.output.find(c.expected), std::string::npos) << c.args << ":\n" << o.output;
         EXPECT_EQ(o.status, 1) << c.args;
         EXPECT_LT(o.seconds, c.bound) << c.args;
