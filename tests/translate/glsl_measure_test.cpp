@@ -44,11 +44,11 @@ TEST(GlslMeasure, TheExamplesAndTheCorpusPass)
 TEST(GlslMeasure, SourcesWithinTheBoundsPass)
 {
     const std::string sources[] = {
-        "float a[1000000];",
-        "vec4 a[500][2000];",
-        "#define N 1000\nconst int M = N / 2; float a[N][M]; float b[M * 2][N / 2];",
-        "struct S { float a[1000]; }; S s[999];",
-        "void main(){ vec4 c = layer[0][1] + v[999999] + v[999999] + v[999999]; }",  // indexing declares nothing
+        "float a[4096];",
+        "vec4 a[32][128];",
+        "#define N 64\nconst int M = N / 2; float a[N][M]; float b[M * 2][N / 2];",
+        "struct S { float a[100]; }; S s[39];",
+        "void main(){ vec4 c = layer[0][1] + v[4000] + v[4000] + v[4000]; }",  // indexing declares nothing
         "// float a[2000000000];\n/* float b[2000000000]; */ float c[4];",
         "#define N 2000000000\n#undef N\nconst int N = 4; float a[N];",
         "float a[n]; float b[]; float c[-5];",  // not constants: the compiler's to refuse
@@ -70,20 +70,20 @@ TEST(GlslMeasure, SourcesPastTheBoundsAreRefused)
         std::string source;
         const char *expected;
     } cases[] = {
-        {"float a[2000000000];", "arrays hold 2000000000 elements in all, more than the 1000000 allowed"},
-        {"float a[1000001];", kArrays},
-        {"float a[500000]; vec2 b[250000], c[250001];", kArrays},
-        {"vec4 a[1000][1001];", kArrays},
+        {"float a[2000000000];", "arrays hold 2000000000 elements in all, more than the 4096 allowed"},
+        {"float a[4097];", kArrays},
+        {"float a[2048]; vec2 b[1024], c[1025];", kArrays},
+        {"vec4 a[64][65];", kArrays},
         {"float[2000000000] a;", kArrays},
-        {"uniform mat4 m[100][100][101];", kArrays},
-        {"#define N 1000000\nfloat a[N + 1];", kArrays},
+        {"uniform mat4 m[16][16][17];", kArrays},
+        {"#define N 4096\nfloat a[N + 1];", kArrays},
         {"#define N 2000\\\n000000\nfloat a[N];", kArrays},  // a continued line
-        {"#define DIM(n) [n]\nfloat a DIM(1000) DIM(1001);", kArrays},
-        {"const int N = 1001; float a[N][N];", kArrays},
-        {"const uint N = 1u << 20; float a[N];", kArrays},
+        {"#define DIM(n) [n]\nfloat a DIM(64) DIM(65);", kArrays},
+        {"const int N = 65; float a[N][N - 1];", kArrays},
+        {"const uint N = 1u << 12; float a[N + 1u];", kArrays},
         {"const int N = int(1e9); float a[N];", kArrays},
-        {"struct S { float a[1000]; }; S s[1000];", kArrays},
-        {"struct S { float a[1000]; }; struct T { S s[100]; }; T t[10];", kArrays},
+        {"struct S { float a[100]; }; S s[40];", kArrays},
+        {"struct S { float a[10]; }; struct T { S s[10]; }; T t[40];", kArrays},
         {macroChain(11, 4), kBytes},
         {macroChain(6, 16), kBytes},
         {"#define F(x) x x\n#define G(x) F(F(F(F(x))))\n#define H(x) G(G(G(G(x))))\n#define I(x) H(H(H(H(x))))\nI(I(y))",
@@ -92,7 +92,7 @@ TEST(GlslMeasure, SourcesPastTheBoundsAreRefused)
         {"#define F(x) x x x x\n#define A(x) F(x) F\nA(A(A(A(A(A(A(A(A(A(A(y)))))))))))(z)", kBytes},
         {"#define F(x) x\n" + repeat("F(", 300) + "y" + repeat(")", 300), "macro arguments nest more than 200 deep"},
         {macroChain(8, 10, ""), "macros take more than 20000000 steps to expand"},
-        {"#define N 500000\n" + macroChain(3, 4, "float a[N];"), kArrays},
+        {"#define N 100\n" + macroChain(3, 4, "float a[N];"), kArrays},
     };
     for (const auto &c : cases) {
         std::string refusal = qv::MeasureGlsl(c.source);
