@@ -4,6 +4,8 @@
 
 #include "engine/engine_messages.h"
 
+#include "translate/glsl_measure.h"
+
 #include "embedded/kFragmentPreludeText.h"
 
 #include <glad/gl.h>
@@ -29,11 +31,17 @@ std::string infoLog(unsigned object, GetIv getIv, GetLog getLog)
     return log;
 }
 
-// Compiles one shader stage into `shader`; false with the driver's log on failure.
+// Compiles one shader stage into `shader`; false with the driver's log on
+// failure. A source past the bounds the driver compiles in reasonable time and
+// memory is not handed to it: the stage stays uncompiled, so the link fails
+// after it as it does after any compile error.
 bool compileStage(GLenum stage, const std::string &text, unsigned &shader, std::string &log)
 {
     shader = glCreateShader(stage);
     const char *source = text.c_str();  /* one NUL-terminated string: a NUL in the code ends it */
+    log = MeasureGlsl(source);
+    if (!log.empty())
+        return false;
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;

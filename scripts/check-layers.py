@@ -15,7 +15,7 @@ ALLOWED = {
     "sdk": set(),
     "support": {"sdk"},
     "translate": {"support"},
-    "engine": {"sdk", "support", "embedded"},
+    "engine": {"sdk", "support", "translate", "embedded"},
     "base": {"sdk", "support", "engine"},
     "storage": {"sdk", "support", "base"},
     "ui": {"sdk", "support", "translate", "base", "storage", "embedded"},

@@ -31,23 +31,6 @@ void setReturnMessage(PF_OutData *out_data, const std::string &text)
     out_data->return_msg[size] = '\0';
 }
 
-// The stored text up to its first NUL, for the Shadertoy rewrite.
-A_Err readCode(SuiteAccess &suites, const ExpressionData *record, std::string &text)
-{
-    A_Err err = ReadRecordText(suites, *record, &text);
-    text.resize(std::strlen(text.c_str()));
-    return err;
-}
-
-// Every stored byte, embedded NULs included.
-A_Err readAllCode(SuiteAccess &suites, const ExpressionData *record, std::string &bytes)
-{
-    MemLock block(memorySuite(suites), record->text);
-    if (block)
-        bytes.assign(block.bytes(), record->length);
-    return block.err();
-}
-
 // Stores `text`, marks the code changed and asks for a new render.
 PF_Err storeCode(const CommandArgs &a, ExpressionData *record, const std::string &text)
 {
@@ -91,7 +74,7 @@ PF_Err EditCode(const CommandArgs &a, const GlobalData &global)
         return PF_Err_OUT_OF_MEMORY;
     std::string stored;
     ScriptResult run;
-    if (A_Err err = readAllCode(a.suites, record, stored))
+    if (A_Err err = ReadRecordText(a.suites, *record, &stored))
         return err;
     const std::string shown = ToEditorText(stored);
     if (!runEditor(a, global, shown, run))
@@ -113,9 +96,9 @@ PF_Err ConvertCodeOnLanguageSwitch(const CommandArgs &a)
     if (!record)
         return PF_Err_OUT_OF_MEMORY;
     std::string code;
-    if (A_Err err = readCode(a.suites, record, code))
+    if (A_Err err = ReadRecordText(a.suites, *record, &code))
         return err;
-    ShadertoyTranslator(code);
+    ShadertoyTranslator(code);  /* bytes after a NUL are code the user keeps, converted like the rest */
     return storeCode(a, record, code);  /* even when nothing changed */
 }
 

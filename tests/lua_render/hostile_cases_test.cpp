@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -185,6 +186,8 @@ TEST_F(HostileCasesTest, EveryHostileScriptEndsInItsErrorOrTheCancel)
          "Pattern too complex", nullptr, 30},
         {"two repeated items on a long text", "return (string.rep('a', 300000)):find('a*a*b')", kCancelled, nullptr,
          30},
+        {"a GLSL pass with a huge array", "qv.glsl('float a[2000000000]; void main(){ outColor = vec4(a[1]); }')",
+         "elements in all, more than the 4096 allowed", nullptr, 30},
     };
     for (const Row &row : rows) {
         std::unique_ptr<HostileServer> server;
@@ -281,9 +284,15 @@ TEST_F(HostileCasesTest, HostileShadersStopOrAreRefused)
     } cases[] = {
         {"--size 128x128 --abort-after 1", "failed with error 517", 20},
         {"--size 16400x4", "larger than the GPU's maximum texture size", 60},
+        {"--size 16x16 --code '" QV_TEST_DATA_DIR "/hostile_shaders/huge_array.glsl'",
+         "elements in all, more than the 4096 allowed", 60},
+        {"--size 16x16 --code '" QV_TEST_DATA_DIR "/hostile_shaders/macro_bomb.glsl'",
+         "Refused before compiling: the shader's macros expand to more than", 60},
     };
     for (const Case &c : cases) {
-        Outcome o = runQvhost("render --code '" + dir_ + "/slow.glsl' --out '" + dir_ + "/out.png' " + c.args);
+        /* a row with its own --code renders that instead of the slow loop */
+        std::string code = std::strstr(c.args, "--code ") ? "" : "--code '" + dir_ + "/slow.glsl' ";
+        Outcome o = runQvhost("render " + code + "--out '" + dir_ + "/out.png' " + c.args);
         EXPECT_NE(o.output.find(c.expected), std::string::npos) << c.args << ":\n" << o.output;
         EXPECT_EQ(o.status, 1) << c.args;
         EXPECT_LT(o.seconds, c.bound) << c.args;

@@ -143,6 +143,15 @@ TEST_F(UserChangedParamTest, SwitchingToShadertoyRewritesTheStoredCode)
     EXPECT_EQ(instance().code(), " vec4 c = texture(layer[0], qv_user_uv);");
 }
 
+TEST_F(UserChangedParamTest, SwitchingToShadertoyKeepsTheBytesAfterANul)
+{
+    instance().setCode(std::string("float a;\0 vec4 c = texture(iChannel0, uv);\0\xE9", 44));
+    instance().setPopup(qv::kLanguageParam, 2);
+    qvh::CommandResult r = instance().userChangedParam(qv::kLanguageParam);
+    EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
+    EXPECT_EQ(instance().code(), std::string("float a;\0 vec4 c = texture(layer[0], qv_user_uv);\0\xE9", 51));
+}
+
 TEST_F(UserChangedParamTest, AFailedEditorKeepsTheCodeAndSaysWhy)
 {
     instance().setCode("keep me");
