@@ -1,6 +1,7 @@
 #include "lua/lua_check.h"
 
 #include "embedded/hostFunctionPrelude.h"
+#include "lua/runtime_context.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -31,16 +32,25 @@ void raiseMessage(lua_State *L, const char *message, std::size_t length)
 void pushScriptPosition(lua_State *L)
 {
     lua_Debug ar;
-    for (int level = 1; lua_getstack(L, level, &ar); ++level) {
+    int level = 1;
+    for (; lua_getstack(L, level, &ar); ++level) {
         lua_getinfo(L, "Sl", &ar);
-        if (ar.currentline <= 0)
-            break;  /* called from C (pcall, say), as luaL_where has it */
+        if (ar.currentline <= 0) {
+            lua_pushliteral(L, "");  /* called from C (pcall, say), as luaL_where has it */
+            return;
+        }
         if (std::strcmp(ar.source, hostFunctionPrelude) != 0) {
             lua_pushfstring(L, "%s:%d: ", ar.short_src, ar.currentline);
             return;
         }
     }
-    lua_pushliteral(L, "");
+    // The script's frame is gone: `return f(...)` replaced it (a tail call).
+    // Its chunk is still the place to name, without a line.
+    RuntimeContext *rc = runtimeContextOf(L);
+    if (level > 1 && rc && !rc->scriptSource.empty())
+        lua_pushfstring(L, "%s: ", rc->scriptSource.c_str());
+    else
+        lua_pushliteral(L, "");
 }
 
 namespace {

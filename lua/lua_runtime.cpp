@@ -57,6 +57,11 @@ void runUserChunk(lua_State *L, const std::string &chunk)
 {
     if (luaL_loadstring(L, chunk.c_str()) != LUA_OK)
         return;
+    lua_Debug ar;
+    lua_pushvalue(L, -1);
+    lua_getinfo(L, ">S", &ar);
+    if (RuntimeContext *rc = runtimeContextOf(L))
+        rc->scriptSource = ar.short_src;  /* for errors raised after a tail call left no frame of it */
     lua_pushcfunction(L, describeErrorObject);
     lua_insert(L, -2);
     int handler = lua_gettop(L) - 1;

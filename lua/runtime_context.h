@@ -6,6 +6,7 @@
 #include "base/render_context.h"
 
 #include <exception>
+#include <string>
 
 struct lua_State;
 
@@ -15,6 +16,7 @@ struct RuntimeContext {
     PCData pcData;              // first, so the light userdata points at the PCData
     std::exception_ptr hostFault;  // thrown by a host service mid-script, rethrown after the run
     bool aborted = false;       // the host's abort callback answered "stop"
+    std::string scriptSource;   // the user's chunk as error positions name it ("[string \"...\"]")
 };
 
 // The context of the runtime that owns `L` (any coroutine of it); null for a

@@ -128,6 +128,22 @@ TEST_F(RuntimeTest, ErrorsNameTheScriptsOwnLines)
     EXPECT_NE(m.find("]:3: third"), std::string::npos) << m;
 }
 
+// The plug-in's own errors name the script's line as Lua's library errors
+// do, past the prelude's wrappers; a tail call leaves only the chunk to name.
+TEST_F(RuntimeTest, PlugInErrorsNameTheScriptsLine)
+{
+    const struct {
+        const char *script, *expected;
+    } rows[] = {
+        {"local x = 1\nqv.ch('slider', 42)", "[string \"local x = 1...\"]:2: Index should be an integer in range 0~9."},
+        {"\nos.exit(1)", "[string \"...\"]:2: os.exit is not available"},
+        {"return qv.ch('slider', 42)", "[string \"return qv.ch('slider', 42)\"]: Index should be"},
+        {"return select(2, pcall(qv.ch, 'slider', 42))", "Index should be"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(rawError(row.script).find(row.expected), 0u) << row.script << ": " << rawError(row.script);
+}
+
 // What the search-path chunk leaves behind: the plug-in folder's "Tessmar"
 // sub-folder and the folder itself, after the standard paths once scripts
 // may touch files, and alone before.
