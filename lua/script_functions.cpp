@@ -5,6 +5,7 @@
 
 #include "lua/abort_watch.h"
 #include "lua/lua_check.h"
+#include "lua/script_reach.h"
 #include "support/text.h"
 #include "ui/debug_log.h"
 #include "ui/script_bridge.h"
@@ -72,12 +73,20 @@ int luaFullGlsl(lua_State *L)
     return glslPass(L, LuaGlslEngine::FullGlsl, false);
 }
 
+// The host's engine reads, writes and removes files and reaches the network
+// with nothing to bound it, so a script's text runs there only where the host
+// lets scripts do so.
 int luaJs(lua_State *L)
 {
-    PCData *pc = scriptContext(L, false);
+    PCData *pc = toContext(L);
+    if (pc && !pc->scriptAccess)
+        raiseMessage(L, scriptAccessOffMessage("qv.js").c_str());
+    pc = scriptContext(L, false);
     if (!pc || !lua_isstring(L, 2))
         return 0;
+    checkAbort(L);  /* no new script once the host cancelled */
     ScriptResult r = RunScriptWithResult(*pc->suites, lua_tostring(L, 2));
+    checkAbort(L);  /* a script the host stopped stops the Lua script too */
     lua_pushlstring(L, r.result.data(), r.result.size());  /* empty where no handle came back */
     lua_pushlstring(L, r.error.data(), r.error.size());
     return 2;

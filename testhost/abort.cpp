@@ -38,10 +38,15 @@ int abortAsks()
     return asks;
 }
 
+bool abortDue()
+{
+    return Clock::now().time_since_epoch().count() >= deadline;
+}
+
 PF_Err abortCallback(PF_ProgPtr)
 {
     ++asks;
-    return Clock::now().time_since_epoch().count() >= deadline ? PF_Interrupt_CANCEL : PF_Err_NONE;
+    return abortDue() ? PF_Interrupt_CANCEL : PF_Err_NONE;
 }
 
 } // namespace qvh

@@ -76,6 +76,8 @@ void abortAfter(double seconds);
 void abortNow();
 void resetAbort();
 int abortAsks();  // calls since the last reset
+// Whether the abort callback would answer PF_Interrupt_CANCEL now; not counted as a call.
+bool abortDue();
 
 // Builds a PF_InData wired to the simulator's callbacks, for one command.
 PF_InData makeInData();

@@ -5,14 +5,78 @@
 #include "testhost/host.h"
 #include "testhost/script_engine_internal.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 
 namespace qvh {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A script that was already running when the host asked to stop is ended at
+// once; one started after that (the plug-in's own short scripts that report
+// the cancel) only when it runs this long.
+constexpr auto kGraceAfterAbort = std::chrono::seconds(2);
+
+// The heap's user data: the bytes it holds, and the run that the timeout
+// check watches.
+struct HeapWatch {
+    std::size_t used = 0;
+    int depth = 0;               /* nested runs, from natives that run scripts */
+    Clock::time_point start;     /* of the outermost run */
+    bool abortDueAtStart = false;
+    bool stopped = false;        /* once true, true until the outermost run ends */
+    bool refused = false;        /* an allocation past kScriptHeapLimit since the run began */
+
+    bool timedOut()
+    {
+        if (!stopped && depth > 0 && abortDue())
+            stopped = !abortDueAtStart || Clock::now() - start >= kGraceAfterAbort;
+        return stopped;
+    }
+};
+
+// Each block carries its size in front, so the heap's total is known.
+struct alignas(std::max_align_t) BlockHeader {
+    std::size_t size;
+};
+
+void *resizeBlock(void *udata, void *old, duk_size_t size)
+{
+    auto &watch = *static_cast<HeapWatch *>(udata);
+    BlockHeader *header = old ? static_cast<BlockHeader *>(old) - 1 : nullptr;
+    std::size_t oldSize = header ? header->size : 0;
+    if (size > oldSize && size - oldSize > kScriptHeapLimit - watch.used) {
+        watch.refused = true;
+        return nullptr;  /* Duktape collects garbage and tries again, then throws */
+    }
+    auto *block = static_cast<BlockHeader *>(std::realloc(header, sizeof(BlockHeader) + size));
+    if (!block)
+        return nullptr;
+    watch.used = watch.used - oldSize + size;
+    block->size = size;
+    return block + 1;
+}
+
+void *allocateBlock(void *udata, duk_size_t size) { return resizeBlock(udata, nullptr, size); }
+
+void freeBlock(void *udata, void *block)
+{
+    if (!block)
+        return;
+    BlockHeader *header = static_cast<BlockHeader *>(block) - 1;
+    static_cast<HeapWatch *>(udata)->used -= header->size;
+    std::free(header);
+}
+
+} // namespace
 
 struct ScriptEngine::State {
     std::recursive_mutex mutex;  /* one script at a time, from any thread */
     duk_context *ctx = nullptr;
+    HeapWatch watch;
 };
 
 namespace {
@@ -76,6 +140,38 @@ std::string utf8ToCesu(const std::string &t)
 }
 
 std::string topText(duk_context *ctx) { return takeText(ctx, -1); }
+
+// Marks the outermost run of a script for the timeout check.
+class RunWatch {
+public:
+    explicit RunWatch(HeapWatch &watch) : watch_(watch)
+    {
+        if (watch_.depth++ > 0)
+            return;
+        watch_.start = Clock::now();
+        watch_.abortDueAtStart = abortDue();
+        watch_.stopped = false;
+        watch_.refused = false;
+    }
+    ~RunWatch()
+    {
+        if (--watch_.depth == 0)
+            watch_.stopped = false;
+    }
+    // Why a failed run failed, in the user's words, around the engine's own error.
+    std::string explain(const std::string &error) const
+    {
+        if (watch_.stopped)
+            return "The script was stopped: the host asked to stop while it ran (" + error + ")";
+        if (watch_.refused)
+            return "The script needed more than the script engine's " + std::to_string(kScriptHeapLimit >> 20) +
+                   " MB of memory (" + error + ")";
+        return error;
+    }
+
+private:
+    HeapWatch &watch_;
+};
 
 // Evaluates `source` and leaves its value (or its error) on the stack.
 bool evalOnStack(duk_context *ctx, const std::string &source)
@@ -151,6 +247,15 @@ std::string takeText(duk_context *ctx, duk_idx_t idx)
     return cesuToUtf8(std::string(text, size));
 }
 
+bool pushTextProtected(duk_context *ctx, const std::string &utf8)
+{
+    auto push = [](duk_context *c, void *text) -> duk_ret_t {
+        pushText(c, *static_cast<const std::string *>(text));
+        return 1;
+    };
+    return duk_safe_call(ctx, push, const_cast<std::string *>(&utf8), 0, 1) == DUK_EXEC_SUCCESS;
+}
+
 ScriptEngine::ScriptEngine() : state_(new State) { restart(); }
 
 ScriptEngine::~ScriptEngine()
@@ -166,7 +271,7 @@ void ScriptEngine::restart(const ScriptEngineOptions &options)
     closeScriptFiles();
     if (state_->ctx)
         duk_destroy_heap(state_->ctx);
-    state_->ctx = duk_create_heap_default();
+    state_->ctx = duk_create_heap(allocateBlock, resizeBlock, freeBlock, &state_->watch, nullptr);
     if (!state_->ctx)
         throw std::runtime_error("script engine: no heap");
     loadPrelude(state_->ctx, options);
@@ -176,9 +281,12 @@ A_Err ScriptEngine::run(const std::string &script, std::string &result, std::str
 {
     std::lock_guard<std::recursive_mutex> lock(state_->mutex);
     duk_context *ctx = state_->ctx;
+    RunWatch watch(state_->watch);
     bool ok = evalOnStack(ctx, script);
     (ok ? result : error) = topText(ctx);
     duk_pop(ctx);
+    if (!ok)
+        error = watch.explain(error);
     return ok ? A_Err_NONE : A_Err_GENERIC;
 }
 
@@ -255,3 +363,8 @@ void installScriptEngine(const ScriptEngineOptions &options)
 }
 
 } // namespace qvh
+
+extern "C" duk_bool_t qvhScriptTimedOut(void *udata)
+{
+    return static_cast<qvh::HeapWatch *>(udata)->timedOut() ? 1 : 0;
+}

@@ -4,6 +4,7 @@
 
 #include <duktape.h>
 
+#include <cstddef>
 #include <string>
 
 namespace qvh {
@@ -13,6 +14,13 @@ namespace qvh {
 // and text coming out is standard UTF-8 again.
 void pushText(duk_context *ctx, const std::string &utf8);
 std::string takeText(duk_context *ctx, duk_idx_t idx);
+// pushText inside a protected call, for natives that hold C++ objects: false
+// (the error on the stack instead of the text) when the heap is full.
+bool pushTextProtected(duk_context *ctx, const std::string &utf8);
+
+// What the engine's heap may hold; an allocation past it fails, and the
+// script gets a RangeError. Natives read no more than this from a file.
+constexpr std::size_t kScriptHeapLimit = std::size_t(256) << 20;
 
 // Adds __qvh.fs, the natives behind File and Folder (script_files.cpp).
 void registerFileNatives(duk_context *ctx);

@@ -1,11 +1,15 @@
 // The file-system natives behind the script engine's File and Folder
 // (scripts/script_files.js): open files by number, reading, writing, listing.
+// As in the host, reading is always allowed, while writing, removing and
+// creating need the preference that lets scripts write files.
+#include "testhost/host.h"
 #include "testhost/os.h"
 #include "testhost/script_engine_internal.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,11 +49,13 @@ const char *openMode(const std::string &mode)
     return "rb";
 }
 
+bool mayWrite() { return host().allowScriptAccess; }
+
 duk_ret_t fsOpen(duk_context *ctx)
 {
     static int next = 1;
     const char *mode = openMode(duk_require_string(ctx, 1));
-    FILE *f = os::openFile(pathArg(ctx, 0), mode);
+    FILE *f = std::strcmp(mode, "rb") == 0 || mayWrite() ? os::openFile(pathArg(ctx, 0), mode) : nullptr;
     if (!f) {
         duk_push_int(ctx, -1);
         return 1;
@@ -59,16 +65,32 @@ duk_ret_t fsOpen(duk_context *ctx)
     return 1;
 }
 
+// The rest of `f`, or false when it holds more than the engine's heap could
+// (a device such as /dev/zero never ends).
+bool readRest(FILE *f, std::string &text)
+{
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+        if (n > kScriptHeapLimit - text.size())
+            return false;
+        text.append(buffer, n);
+    }
+    return true;
+}
+
 duk_ret_t fsRead(duk_context *ctx)
 {
     FILE *f = fileArg(ctx, 0);
-    std::string text;
-    if (f) {
-        char buffer[65536];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-            text.append(buffer, n);
+    bool fits = true, pushed = false;
+    {
+        std::string text;
+        fits = !f || readRest(f, text);
+        pushed = fits && pushTextProtected(ctx, text);
     }
-    pushText(ctx, text);
+    if (!fits)
+        return duk_error(ctx, DUK_ERR_RANGE_ERROR, "file too large for the script engine's memory");
+    if (!pushed)
+        return duk_throw(ctx);  /* the heap's error, now that no C++ object is alive */
     return 1;
 }
 
@@ -99,13 +121,13 @@ duk_ret_t fsStat(duk_context *ctx)
 
 duk_ret_t fsRemove(duk_context *ctx)
 {
-    duk_push_boolean(ctx, os::removeFile(pathArg(ctx, 0)));
+    duk_push_boolean(ctx, mayWrite() && os::removeFile(pathArg(ctx, 0)));
     return 1;
 }
 
 duk_ret_t fsMkdir(duk_context *ctx)
 {
-    duk_push_boolean(ctx, os::makeFolder(pathArg(ctx, 0)));
+    duk_push_boolean(ctx, mayWrite() && os::makeFolder(pathArg(ctx, 0)));
     return 1;
 }
 

@@ -11,6 +11,15 @@ __qvh.path = function (path) {
     return path;
 };
 
+// Why writing, removing or creating `path` failed: the host's preference
+// when it is off, else the file system.
+__qvh.writeError = function (what, path) {
+    if (!__qvh.scriptAccessPref())
+        return what + " " + path + ": not allowed. Turn on \"Allow Scripts to Write Files and Access Network\"" +
+               " in the Scripting & Expressions preferences.";
+    return what + " " + path;
+};
+
 __qvh.FsItem = {
     get fsName() { return this._path; },
     get absoluteURI() { return __qvh.fs.uri(this._path); },
@@ -21,7 +30,11 @@ __qvh.FsItem = {
         var at = this._path.lastIndexOf("/");
         return at <= 0 ? null : new Folder(this._path.substring(0, at));
     },
-    remove: function () { return __qvh.fs.remove(this._path); },
+    remove: function () {
+        var ok = __qvh.fs.remove(this._path);
+        this.error = ok ? "" : __qvh.writeError("Cannot remove", this._path);
+        return ok;
+    },
     toString: function () { return this.absoluteURI; }
 };
 
@@ -42,8 +55,10 @@ File.prototype.constructor = File;
 File.prototype.open = function (mode) {
     if (this._id >= 0)
         this.close();
-    this._id = __qvh.fs.open(this._path, String(mode || "r"));
-    this.error = this._id < 0 ? "Cannot open " + this._path : "";
+    mode = String(mode || "r");
+    this._id = __qvh.fs.open(this._path, mode);
+    this.error = this._id >= 0 ? "" : /^[wae]$/.test(mode) ? __qvh.writeError("Cannot open", this._path)
+                                    : "Cannot open " + this._path;
     return this._id >= 0;
 };
 File.prototype.read = function () {
@@ -54,7 +69,7 @@ File.prototype.write = function () {
     for (var i = 0; i < arguments.length; i++)
         text += String(arguments[i]);
     var ok = this._id >= 0 && __qvh.fs.write(this._id, text);
-    this.error = ok ? "" : "Cannot write " + this._path;
+    this.error = ok ? "" : __qvh.writeError("Cannot write", this._path);
     return ok;
 };
 File.prototype.writeln = function () {
@@ -77,7 +92,11 @@ Folder.prototype = Object.create(__qvh.FsItem, {
 });
 Folder.prototype.constructor = Folder;
 
-Folder.prototype.create = function () { return __qvh.fs.mkdir(this._path); };
+Folder.prototype.create = function () {
+    var ok = __qvh.fs.mkdir(this._path);
+    this.error = ok ? "" : __qvh.writeError("Cannot create", this._path);
+    return ok;
+};
 
 // Files and folders inside, in name order; `mask` is a wildcard such as "*.qvp".
 Folder.prototype.getFiles = function (mask) {

@@ -125,6 +125,7 @@ protected:
         mkdir((app_ + "/Plug-ins").c_str(), 0755);
         mkdir((app_ + "/Plug-ins/Tessmar").c_str(), 0755);
         qvh::host().appPath = std::u16string(app_.begin(), app_.end());
+        qvh::host().allowScriptAccess = true;  /* the Lua row's qv.js reaches the host's engine */
         qvh::installScriptEngine();
         qvh::scriptEngine().setUser(kCancel);
     }

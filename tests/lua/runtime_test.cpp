@@ -367,7 +367,7 @@ TEST_F(RuntimeTest, AMissingSuiteInsideTheScriptEndsTheCommandWith516)
 {
     qvh::host().faults.removeSuite(kAEGPUtilitySuite);
     try {
-        runtime_->run("pcall(qv.js, '1') return 'went on'");
+        runtime_->run("pcall(qv.alert, '1') return 'went on'");
         FAIL() << "no host error";
     } catch (PF_Err err) {
         EXPECT_EQ(err, qv::kMissingSuiteError);

@@ -10,6 +10,7 @@ protected:
     {
         LuaTest::SetUp();
         pc().debugLog = 1;
+        pc().scriptAccess = 1;  /* the host lets scripts write files: qv.js runs */
     }
 };
 
@@ -71,6 +72,20 @@ TEST_F(ScriptFunctionsTest, NoSuitesNoScripts)
     pc().suites = nullptr;
     EXPECT_EQ(run("qv.alert('a') qv.debug.add('a') return select('#', qv.js('1'))"), "0");
     EXPECT_TRUE(scripts().empty());
+}
+
+// The host's engine reaches files and the network unbounded, so a script's
+// text goes there only with the host's preference; the plug-in's own
+// scripts (alert, the debug log) go whatever it says.
+TEST_F(ScriptFunctionsTest, JsNeedsTheHostsPreference)
+{
+    pc().scriptAccess = 0;
+    std::string message =
+        run("local ok, e = pcall(qv.js, '1') qv.alert('a') qv.debug.add('b') return e").value_or("");
+    EXPECT_EQ(message.rfind("qv.js is not allowed:", 0), 0u) << message;
+    EXPECT_NE(message.find("\"Allow Scripts to Write Files and Access Network\""), std::string::npos);
+    EXPECT_EQ(scripts(), (std::vector<std::string>{"alert(\"a\",\"Quorvel Lua alert\");",
+                                                    "if(_QUORVEL_log) _QUORVEL_log('b');"}));
 }
 
 TEST_F(ScriptFunctionsTest, JsReturnsResultAndErrorTexts)

@@ -137,6 +137,7 @@ struct Row {
     const char *expected;  // in the output
     const char *server;    // an HTTP server's behaviour for $PORT, or null
     double bound;          // seconds
+    const char *args = nullptr;  // qvhost's options, when not "--abort-after 2"
 };
 
 TEST_F(HostileCasesTest, EveryHostileScriptEndsInItsErrorOrTheCancel)
@@ -188,12 +189,19 @@ TEST_F(HostileCasesTest, EveryHostileScriptEndsInItsErrorOrTheCancel)
          30},
         {"a GLSL pass with a huge array", "qv.glsl('float a[2000000000]; void main(){ outColor = vec4(a[1]); }')",
          "elements in all, more than the 4096 allowed", nullptr, 30},
+        {"a host script without the preference", "return qv.js('1 + 1')", kNoAccess, nullptr, 30},
+        {"an endless host script that catches the stop",
+         "return qv.js('for (;;) { try { while (true) {} } catch (e) {} }')", kCancelled, nullptr, 30,
+         "--abort-after 2 --allow-script-access"},
+        {"a host script that grows without end",
+         "error(select(2, qv.js('var a = [], s = new Array(1 << 16).join(\"x\"); for (;;) a.push(s + a.length);')))",
+         "more than the script engine's 256 MB of memory", nullptr, 60, "--allow-script-access"},
     };
     for (const Row &row : rows) {
         std::unique_ptr<HostileServer> server;
         if (row.server)
             server.reset(new HostileServer(answer(row.server)));
-        Outcome o = render(row.script, "--abort-after 2", server ? server->port() : 0);
+        Outcome o = render(row.script, row.args ? row.args : "--abort-after 2", server ? server->port() : 0);
         EXPECT_NE(o.output.find(row.expected), std::string::npos) << row.name << ":\n" << o.output;
         EXPECT_EQ(o.status, 1) << row.name << "\n" << o.output;
         EXPECT_LT(o.seconds, row.bound) << row.name;
@@ -257,10 +265,13 @@ TEST_F(HostileCasesTest, WithThePreferenceTheScriptsThatNeedItWork)
         "local h = io.open('" + dir_ + "/made.txt', 'w') h:write('made') h:close() "
         "local ran = os.execute('true') "
         "local status, body = qv.request.get(5, '127.0.0.1', $PORT, '/', '', '') "
-        "return io.open('" + dir_ + "/made.txt'):read('a') .. ' ' .. tostring(ran) .. ' ' .. status .. ' ' .. body";
+        "local made = io.open('" + dir_ + "/made.txt'):read('a') "
+        "local removed = qv.js('new File(\"" + dir_ + "/made.txt\").remove()') "
+        "return made .. ' ' .. tostring(ran) .. ' ' .. status .. ' ' .. body .. ' ' .. removed .. ' ' .. "
+        "tostring(io.open('" + dir_ + "/made.txt'))";
     Outcome o = render(script, "--allow-script-access", server.port());
     EXPECT_EQ(o.status, 0) << o.output;
-    EXPECT_NE(o.output.find("made true 200 fine"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("made true 200 fine true nil"), std::string::npos) << o.output;
     o = render(script, "", server.port());
     EXPECT_NE(o.output.find(kNoAccess), std::string::npos) << o.output;
 }

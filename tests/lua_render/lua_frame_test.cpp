@@ -126,7 +126,7 @@ TEST_F(LuaFrameTest, TheStateIsClosedWhenTheRenderReturns)
 TEST_F(LuaFrameTest, AMissingSuiteInsideTheScriptIsTheRenderError)
 {
     qvh::host().faults.removeSuite(kAEGPUtilitySuite);
-    qvh::FrameResult r = renderLua("qv.js('1') return 'not reached'");
+    qvh::FrameResult r = renderLua("qv.alert('1') return 'not reached'");
     EXPECT_EQ(r.err(), qv::kMissingSuiteError);
     EXPECT_NE(r.message.find("516"), std::string::npos) << r.message;
 }

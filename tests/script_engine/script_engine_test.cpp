@@ -1,4 +1,5 @@
 // The simulator's ExtendScript stand-in on its own.
+#include "testhost/host.h"
 #include "testhost/script_engine.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,14 @@ protected:
         char pattern[] = "/tmp/qv-script-XXXXXX";
         dir_ = mkdtemp(pattern);
         qvh::scriptEngine().restart();
+        qvh::host().allowScriptAccess = true;  /* as a user who lets scripts write files */
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override
+    {
+        qvh::host().allowScriptAccess = false;
+        qvh::resetAbort();
+        std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
 
     // Runs a script that must succeed and returns its result.
     std::string run(const std::string &script)
@@ -28,6 +35,14 @@ protected:
         return result;
     }
     qvh::ScriptEngine &engine() { return qvh::scriptEngine(); }
+
+    // Runs a script that must fail and returns its error.
+    std::string fail(const std::string &script)
+    {
+        std::string result, error;
+        EXPECT_EQ(qvh::scriptEngine().run(script, result, error), A_Err_GENERIC) << result;
+        return error;
+    }
 
     std::string dir_;
 };
@@ -170,6 +185,71 @@ TEST_F(ScriptEngineTest, ReadingAMissingFileFails)
 {
     EXPECT_EQ(run("var f = File('" + dir_ + "/none'); f.open('r') + ' [' + f.read() + '] ' + f.close()"),
               "false [] false");
+}
+
+// Without the host's preference, as in the host: reading works, while
+// writing, removing and creating fail with the preference named, also when
+// a script calls the natives under File and Folder itself.
+TEST_F(ScriptEngineTest, WithoutThePreferenceFilesAreOnlyRead)
+{
+    std::ofstream(dir_ + "/kept.txt") << "kept";
+    qvh::host().allowScriptAccess = false;
+    const std::string kept = "File('" + dir_ + "/kept.txt')", made = "File('" + dir_ + "/made.txt')";
+    EXPECT_EQ(run("var k = " + kept + "; k.open('r') + ' ' + k.read() + ' ' + k.close()"), "true kept true");
+    const std::string refusals[] = {
+        "var f = " + made + "; [f.open('w'), f.write('x'), f.error]",
+        "var f = " + kept + "; [f.open('a'), f.error]",
+        "var f = " + kept + "; [f.open('e'), f.error]",
+        "var f = " + kept + "; [f.remove(), f.error]",
+        "var f = Folder('" + dir_ + "/sub'); [f.create(), f.error]",
+    };
+    for (const std::string &script : refusals) {
+        std::string out = run(script);
+        EXPECT_EQ(out.rfind("false,", 0), 0u) << script << ": " << out;
+        EXPECT_NE(out.find("\"Allow Scripts to Write Files and Access Network\""), std::string::npos) << out;
+    }
+    EXPECT_EQ(run("[__qvh.fs.open('" + dir_ + "/made.txt', 'w'), __qvh.fs.remove('" + dir_ +
+                  "/kept.txt'), __qvh.fs.mkdir('" + dir_ + "/sub')].join()"),
+              "-1,false,false");
+    EXPECT_EQ(run(made + ".exists + ' ' + " + kept + ".exists + ' ' + Folder('" + dir_ + "/sub').exists"),
+              "false true false");
+    std::ifstream in(dir_ + "/kept.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept");
+    qvh::host().allowScriptAccess = true;
+    EXPECT_EQ(run("var f = " + made + "; [f.open('w'), f.write('x'), f.close(), f.remove()].join()"),
+              "true,true,true,true");
+}
+
+// The heap is bounded: a script that grows without end fails with the bound
+// named, its memory comes back, and the engine goes on.
+TEST_F(ScriptEngineTest, AScriptPastTheMemoryBoundFails)
+{
+    std::string error = fail("(function () { var a = [], s = new Array(1 << 16).join('x');"
+                             " for (;;) a.push(s + a.length); })()");
+    EXPECT_NE(error.find("more than the script engine's 256 MB of memory"), std::string::npos) << error;
+    EXPECT_EQ(run("(function () { var a = [], s = new Array(1 << 16).join('y');"
+                  " for (var i = 0; i < 1000; i++) a.push(s + i); return a.length; })()"),
+              "1000");
+    error = fail("var z = File('/dev/zero'); z.open('r'); z.read()");  /* a file without end */
+    EXPECT_NE(error.find("RangeError"), std::string::npos) << error;
+}
+
+// A script that runs when the host asks to stop ends, even one that catches
+// every error; one that starts after the stop still runs when it is short.
+TEST_F(ScriptEngineTest, AScriptEndsWhenTheHostAsksToStop)
+{
+    const char *endless[] = {"while (true) {}", "for (;;) { try { while (true) {} } catch (e) {} finally { } }"};
+    for (const char *script : endless) {
+        qvh::abortAfter(0.2);
+        std::string error = fail(script);
+        EXPECT_EQ(error.rfind("The script was stopped: the host asked to stop", 0), 0u) << script << ": " << error;
+        qvh::resetAbort();
+    }
+    qvh::abortNow();
+    EXPECT_EQ(run("var n = 0; for (var i = 0; i < 100000; i++) n += i; n"), "4999950000");
+    EXPECT_EQ(fail("while (true) {}").rfind("The script was stopped", 0), 0u);
+    qvh::resetAbort();
+    EXPECT_EQ(run("var m = 0; for (var j = 0; j < 1000000; j++) m++; m"), "1000000");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The code editor's script, run in the simulator's script engine as the host
 // runs it, with a scripted user and catalog files on disk.
 #include "support/text.h"
+#include "testhost/host.h"
 #include "testhost/script_engine.h"
 #include "ui/editor_script.h"
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -39,9 +41,14 @@ protected:
         mkdir(folder_.c_str(), 0755);
         mkdir((folder_ + "/Tessmar").c_str(), 0755);
         engine().restart({GetParam(), "Linux"});
+        qvh::host().allowScriptAccess = true;  /* saving presets writes files, as the host allows it */
         ASSERT_EQ(run(kUserHelpers), A_Err_NONE);
     }
-    void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
+    void TearDown() override
+    {
+        qvh::host().allowScriptAccess = false;
+        std::system(("rm -rf '" + root_ + "'").c_str());
+    }
 
     qvh::ScriptEngine &engine() { return qvh::scriptEngine(); }
     A_Err run(const std::string &script)
@@ -242,6 +249,21 @@ TEST_P(EditorScriptTest, AMissingSubFolderIsMadeForANewCatalog)
     engine().answerPrompts({std::string("New")});
     edited("a", "addCatalog(u); ok(u);");
     EXPECT_EQ(catalog("Tessmar/New.qvp")["name"], "New");
+}
+
+// Without the host's preference no catalog can be written: the user is told
+// why, and nothing is made.
+TEST_P(EditorScriptTest, WithoutThePreferenceANewCatalogIsRefused)
+{
+    qvh::host().allowScriptAccess = false;
+    engine().answerPrompts({std::string("New")});
+    edited("a", "addCatalog(u); ok(u);");
+    std::vector<std::string> alerts = engine().alerts();
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_NE(alerts[0].find("Write preset error"), std::string::npos) << alerts[0];
+    EXPECT_NE(alerts[0].find("\"Allow Scripts to Write Files and Access Network\""), std::string::npos) << alerts[0];
+    struct stat info;
+    EXPECT_NE(stat((folder_ + "/Tessmar/New.qvp").c_str(), &info), 0);
 }
 
 TEST_P(EditorScriptTest, SavingWithoutACatalogSaysWhatToDo)

@@ -62,7 +62,8 @@ TEST_F(QvhostUiTest, EditStoresWhatTheScriptedUserTypedAndWritesTheCatalog)
                      "    user.click(user.find('button', 'Ok'));\n"
                      "}\n");
     int status = 1;
-    std::string out = qvhost("edit " + project + " --user '" + dir_ + "/user.js'" + app(), &status);
+    std::string out =
+        qvhost("edit " + project + " --user '" + dir_ + "/user.js'" + app() + " --allow-script-access", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("saved " + dir_ + "/p.json with the new code (36 bytes)"), std::string::npos) << out;
     EXPECT_NE(qvhost("project show " + project).find("void main(){ outColor = vec4(1.0); }"), std::string::npos);

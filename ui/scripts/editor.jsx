@@ -271,14 +271,20 @@ _Quorvel_PresetManager.prototype.getCatalog = function (name) {
     return _Quorvel_get(this.presets, name);
 };
 
-// Writes `object` as the whole content of `file`; throws when it cannot.
+// Writes `object` as the whole content of `file`; throws when it cannot,
+// with the host's reason (such as its preference that forbids scripts to
+// write files) when it gives one.
 _Quorvel_PresetManager.prototype.writeFile = function (file, object) {
+    var failed = function () {
+        return "Cannot write " + file.fsName + (file.error ? " (" + file.error + ")" : "");
+    };
     if (!file.open("w"))
-        throw "Cannot write " + file.fsName;
+        throw failed();
     var written = file.write(JSON.stringify(object));
+    var reason = failed();
     file.close();
     if (!written)
-        throw "Cannot write " + file.fsName;
+        throw reason;
 };
 
 _Quorvel_PresetManager.prototype.addCatalog = function (name) {
