@@ -63,8 +63,8 @@ private:
             report_.noGl = true;
             return false;
         }
-        bool compileFailed = settings_.compiled && std::any_of(outcome.failures.begin(), outcome.failures.end(),
-                                                                isCompileFailure);
+        bool compileFailed = settings_.compiled && !interrupted() &&
+                             std::any_of(outcome.failures.begin(), outcome.failures.end(), isCompileFailure);
         take(0, outcome);
         if (compileFailed && frames_.size() > 1) {
             progress_.interrupt();
