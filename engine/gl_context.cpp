@@ -9,6 +9,8 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+
 namespace qv {
 
 namespace {
@@ -59,25 +61,35 @@ bool createFramebuffer(EngineState &s, bool attachColour)
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+// A context that cannot be made is retried by every render; a retry that
+// fails for a cause still waiting unread in the queue (the construction's,
+// drained after the render) adds no copy, so the reader gets one message
+// per cause, not the same text run together.
+void queueSetupError(EngineState &s, const char *message)
+{
+    if (std::find(s.errorQueue.begin(), s.errorQueue.end(), message) == s.errorQueue.end())
+        queueError(s, message);
+}
+
 } // namespace
 
 int initContext(EngineState &s)
 {
     ContextRequest request = contextRequest();
     if (!createWindow(s, request)) {
-        queueError(s, msg::kWindowNotCreated);
+        queueSetupError(s, msg::kWindowNotCreated);
         return -1;
     }
     s.glfwGeneration = glfwSession();
     glfwGetFramebufferSize(s.window, &s.fboWidth, &s.fboHeight);
     glfwMakeContextCurrent(s.window);
     if (!loadGlFunctions(request.loaderFinds)) {
-        queueError(s, msg::kGladNotLoaded);
+        queueSetupError(s, msg::kGladNotLoaded);
         releaseContext(s);  /* a retry makes a new window: do not keep this one */
         return -1;
     }
     if (!createFramebuffer(s, request.attachColour)) {
-        queueError(s, msg::kFboIncomplete);
+        queueSetupError(s, msg::kFboIncomplete);
         releaseContext(s);
         return -1;
     }

@@ -402,6 +402,14 @@ bool rendersAsGlsl(Instance &instance)
     return instance.param(qv::kLanguageParam).u.pd.value == 1;
 }
 
+// GLSL or Shadertoy: the code compiles, or fails to, alike on every frame
+// (a Lua script's errors may depend on the frame).
+bool rendersCompiledCode(Instance &instance)
+{
+    A_long language = instance.param(qv::kLanguageParam).u.pd.value;
+    return language == 1 || language == 2;
+}
+
 int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
               const DepthChoice &depth)
 {
@@ -412,6 +420,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     settings.threads = o.threads;
     settings.failFast = o.failFast;
     settings.glsl = rendersAsGlsl(instance);
+    settings.compiled = rendersCompiledCode(instance);
     settings.code = instance.code();
     settings.quiet = !o.frames.empty();
     settings.depthReason = depth.reason;
@@ -420,13 +429,15 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     if (o.abortAfter >= 0)
         abortAfter(o.abortAfter);  /* counted from the first frame's start */
     BatchReport report = renderBatch(comp, run, list, settings, load, output);
-    if (!o.frames.empty() || report.interrupted)
+    if (!report.noGl && (!o.frames.empty() || report.interrupted))
         std::fprintf(output.toStdout() ? stderr : stdout, "wrote %zu frame%s%s%s (%d bits%s%s)\n", report.written,
                      report.written == 1 ? "" : "s", output.toStdout() ? "" : " to ",
                      output.toStdout() ? " to standard output" : o.out.c_str(), comp.depth,
                      depth.reason.empty() ? "" : ": ", depth.reason.c_str());
     if (o.debug)
         printDebugLog();
+    if (report.noGl)
+        return 2;  /* nothing rendered: the machine, not the code, is at fault */
     if (report.interrupted) {
         std::fprintf(stderr, "qvhost render: interrupted\n");
         return kInterruptedStatus;

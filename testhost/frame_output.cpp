@@ -76,6 +76,14 @@ std::string FrameOutput::write(std::size_t index, long frame, const Image &image
     return name;
 }
 
+void FrameOutput::leaveBlank(std::size_t index, int width, int height)
+{
+    if (!toStdout())
+        return;
+    waiting_.emplace(index, Image(width, height));
+    flushInOrder();
+}
+
 void FrameOutput::skip(std::size_t index)
 {
     skipped_[index] = true;

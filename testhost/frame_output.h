@@ -29,6 +29,10 @@ public:
     // Writes frame `index` (its place in the render's order) numbered `frame`;
     // returns the file name, or "-". Throws std::runtime_error on failure.
     std::string write(std::size_t index, long frame, const Image &image);
+    // A frame that failed: it leaves no file, but keeps its place in a raw
+    // stream as a transparent frame of width × height, so that the video
+    // stays in sync.
+    void leaveBlank(std::size_t index, int width, int height);
     // A frame that will never come: the frames after it may go out.
     void skip(std::size_t index);
 

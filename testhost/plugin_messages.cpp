@@ -1,5 +1,6 @@
 #include "testhost/plugin_messages.h"
 
+#include "engine/engine_messages.h"
 #include "testhost/host.h"
 #include "testhost/script_engine.h"
 
@@ -52,10 +53,24 @@ DebugLogCapture::~DebugLogCapture()
     current = previous_;
 }
 
+bool isNoGlMessage(const std::string &line)
+{
+    /* GLSL and Shadertoy log the engine's text; a Lua pass raises it at the script's position */
+    static const std::regex luaPosition(R"(^\[string "[^\n]*?"\]:\d+: )");
+    std::smatch position;
+    std::size_t at = std::regex_search(line, position, luaPosition) ? position.length(0) : 0;
+    return line.compare(at, sizeof qv::msg::kWindowNotCreated - 1, qv::msg::kWindowNotCreated) == 0;
+}
+
+bool isCompileFailure(const std::string &line)
+{
+    return line.compare(0, 15, "ERROR::SHADER::") == 0;
+}
+
 bool isFailureMessage(const std::string &line)
 {
     static const std::regex errorObject(R"(^\(error object is an? \w+ value\)$)");
-    return line.compare(0, 15, "ERROR::SHADER::") == 0 || line.find("QUORVEL::INNER_ERROR") != std::string::npos ||
+    return isCompileFailure(line) || line.find("QUORVEL::INNER_ERROR") != std::string::npos ||
            line.find("QUORVEL_INNER_ERROR::") != std::string::npos || line.compare(0, 9, "[string \"") == 0 ||
            std::regex_match(line, errorObject) || line == "not enough memory";
 }

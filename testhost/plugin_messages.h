@@ -37,6 +37,14 @@ private:
 // and reads exactly like a script's returned text.
 bool isFailureMessage(const std::string &line);
 
+// Whether a line says the engine could not make its OpenGL context (the
+// windowing system refused its hidden window): no frame can render here.
+bool isNoGlMessage(const std::string &line);
+
+// Whether a failure is the shader compiler's or linker's: the same code
+// fails the same way on every frame.
+bool isCompileFailure(const std::string &line);
+
 // For GLSL code that failed: a hint when it is Shadertoy code (it defines
 // mainImage and no main); empty otherwise.
 std::string languageHint(const std::string &code);

@@ -6,6 +6,7 @@
 #include "testhost/render_progress.h"
 #include "testhost/terminal_text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@ namespace {
 struct FrameOutcome {
     FrameResult result;
     std::vector<std::string> failures;  // what the plug-in logged about the code
+    bool noGl = false;                  // the engine could not make its OpenGL context
     std::string inputError;
     bool outOfMemory = false;
 };
@@ -36,12 +38,8 @@ public:
 
     BatchReport run()
     {
-        std::vector<std::thread> pool;
-        for (int t = 1; t < settings_.threads && static_cast<std::size_t>(t) < frames_.size(); ++t)
-            pool.emplace_back([this] { work(); });
-        work();
-        for (std::thread &t : pool)
-            t.join();
+        if (!frames_.empty() && firstFrame())
+            otherFrames();
         writer_.finish();
         report_.interrupted = interrupted();
         return report_;
@@ -52,19 +50,60 @@ private:
 
     bool stopping() const { return interrupted() || (settings_.failFast && failed_); }
 
-    // Renders frames until none is left; each frame's file is written on the
-    // writer's thread while the next frame renders.
+    // Renders the first frame alone; false when the frames after it are not
+    // to be tried: without an OpenGL context none can render, and code that
+    // does not compile fails them all the same way.
+    bool firstFrame()
+    {
+        next_ = 1;
+        FrameOutcome outcome = renderOne(frames_[0]);
+        if (outcome.noGl && !interrupted()) {
+            progress_.interrupt();
+            std::fprintf(stderr, "qvhost render: cannot create an OpenGL context: no display; run under a display "
+                                 "or xvfb-run\n");
+            report_.noGl = true;
+            return false;
+        }
+        bool compileFailed = settings_.compiled && !interrupted() &&
+                             std::any_of(outcome.failures.begin(), outcome.failures.end(), isCompileFailure);
+        take(0, outcome);
+        if (compileFailed && frames_.size() > 1) {
+            progress_.interrupt();
+            std::fprintf(stderr, "qvhost render: the code does not compile: the remaining %zu frames were not "
+                                 "rendered\n", frames_.size() - 1);
+        }
+        return !compileFailed;
+    }
+
+    void otherFrames()
+    {
+        std::vector<std::thread> pool;
+        for (int t = 1; t < settings_.threads && static_cast<std::size_t>(t) < frames_.size() - 1; ++t)
+            pool.emplace_back([this] { work(); });
+        work();
+        for (std::thread &t : pool)
+            t.join();
+    }
+
+    // Renders frames until none is left.
     void work()
     {
         for (std::size_t i; !stopping() && (i = next_++) < frames_.size();) {
             FrameOutcome outcome = renderOne(frames_[i]);
-            Job job;
-            {
-                std::lock_guard<std::mutex> lock(reportMutex_);
-                job = finishOrReport(i, outcome);
-            }
-            writer_.push(std::move(job));
+            take(i, outcome);
         }
+    }
+
+    // Reports the frame; its file is written on the writer's thread while
+    // the next frame renders.
+    void take(std::size_t i, FrameOutcome &outcome)
+    {
+        Job job;
+        {
+            std::lock_guard<std::mutex> lock(reportMutex_);
+            job = finishOrReport(i, outcome);
+        }
+        writer_.push(std::move(job));
     }
 
     Job finishOrReport(std::size_t i, FrameOutcome &outcome)
@@ -75,7 +114,7 @@ private:
             say("qvhost render: frame %ld: out of memory%s\n", frames_[i].number, "");
         }
         report_.renderFailed = failed_ = true;
-        return [this, i] { skip(i); };
+        return [this, i] { leaveBlank(i); };
     }
 
     FrameOutcome renderOne(const BatchFrame &frame)
@@ -86,9 +125,11 @@ private:
             load_(comp, frame.number);
             DebugLogCapture capture;
             outcome.result = SmartFx(comp, run_).renderFrame(frame.time);
-            for (const std::string &line : capture.lines())
-                if (settings_.glsl || isFailureMessage(line))
+            for (const std::string &line : capture.lines()) {
+                outcome.noGl = outcome.noGl || isNoGlMessage(line);
+                if (settings_.glsl || isFailureMessage(line) || isNoGlMessage(line))
                     outcome.failures.push_back(line);
+            }
         } catch (const std::bad_alloc &) {
             outcome.outOfMemory = true;
         } catch (const std::runtime_error &e) {
@@ -103,8 +144,8 @@ private:
         std::fprintf(stderr, format, number, TerminalText(text).c_str());
     }
 
-    // Reports the frame; the job that writes its file (or lets the frames
-    // after it go out when it has none).
+    // Reports the frame; the job that writes its file (or keeps its place
+    // in a raw stream when it failed).
     Job finish(std::size_t i, FrameOutcome &o)
     {
         long number = frames_[i].number;
@@ -113,8 +154,8 @@ private:
         bool ok = check(number, o);
         failed_ = failed_ || !ok;
         progress_.frameDone();
-        if (!o.result.output || !o.inputError.empty() || o.outOfMemory)
-            return [this, i] { skip(i); };
+        if (!ok)
+            return [this, i] { leaveBlank(i); };  /* a failed frame must not replace a good file */
         const World &world = *o.result.output;
         auto image = std::make_shared<Image>(world.toImage());
         std::string size = std::to_string(world.width()) + "x" + std::to_string(world.height()) + ", " +
@@ -175,10 +216,25 @@ private:
         report_.renderFailed = failed_ = true;
     }
 
+    // The failed frame's place in a raw stream: transparent, of the size of
+    // the sequence (its first frame's input).
+    void leaveBlank(std::size_t i)
+    {
+        const World *first = base_.input.get();
+        int width = first ? first->width() : base_.width, height = first ? first->height() : base_.height;
+        guarded(i, [&] { output_.leaveBlank(i, width, height); });
+    }
+
     void skip(std::size_t i)
     {
+        guarded(i, [&] { output_.skip(i); });
+    }
+
+    template <typename Step>
+    void guarded(std::size_t i, const Step &step)
+    {
         try {
-            output_.skip(i);
+            step();
         } catch (const std::exception &e) {  /* frames held for standard output could not go out */
             std::lock_guard<std::mutex> lock(reportMutex_);
             say("qvhost render: frame %ld: %s\n", frames_[i].number, e.what());

@@ -41,6 +41,8 @@ const char *kGradient = "void mainImage(out vec4 c, in vec2 p){ c = vec4(p / iRe
 const char *kBadLua = "qv.in2out()\nlocal a = 1\nlocal b = nil + a\n";
 const char *kFailsAtFrameOne = "qv.in2out()\nif time > 0.02 and time < 0.06 then error('frame one broke') end\n";
 const char *kIChannel0 = "void mainImage(out vec4 c, in vec2 p){ c = texture(iChannel0, p / iResolution.xy); }\n";
+const char *kFailsAtFrameTwo = "qv.in2out()\nif time > 0.07 and time < 0.1 then error('frame two broke') end\n";
+const char *kLuaGlslPass = "qv.in2out()\nqv.glsl('void main(){ outColor = vec4(1.0); }')\n";
 const char *kHangsAtFrameTwo = "qv.in2out()\nif time > 0.07 then while true do end end\n";
 
 class CliCases : public ::testing::Test {
@@ -57,6 +59,8 @@ protected:
         write("frame1.lua", kFailsAtFrameOne);
         write("ichannel0.st.glsl", kIChannel0);
         write("hang.lua", kHangsAtFrameTwo);
+        write("frame2.lua", kFailsAtFrameTwo);
+        write("pass.lua", kLuaGlslPass);
         const std::string bom = "\xEF\xBB\xBF";
         write("bom.glsl", bom + "void main(){ outColor = vec4(1.0, 0.0, 0.0, 1.0); }\n");
         write("bom.st.glsl", bom + kGradient);
@@ -100,21 +104,22 @@ protected:
         return ::stat(file.c_str(), &s) == 0;
     }
 
-    // Runs qvhost with stdout and stderr in files; the exit status.
-    int run(const std::string &command) const
+    // Runs qvhost (after `env`, a command setting its environment) with
+    // stdout and stderr in files; the exit status.
+    int run(const std::string &command, const std::string &env = "") const
     {
-        std::string line = std::string(QV_QVHOST_PATH) + " " + expand(command) + " >" + path("stdout") + " 2>" +
-                           path("stderr");
+        std::string line = env + std::string(QV_QVHOST_PATH) + " " + expand(command) + " >" + path("stdout") +
+                           " 2>" + path("stderr");
         int status = std::system(line.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    void check(const Case &c)
+    void check(const Case &c, const std::string &env = "")
     {
-        SCOPED_TRACE("qvhost " + c.command);
+        SCOPED_TRACE(env + "qvhost " + c.command);
         for (const std::string &f : c.files)
             std::remove(expand(f).c_str());
-        int status = run(c.command);
+        int status = run(c.command, env);
         std::string err = read(path("stderr")), out = read(path("stdout"));
         EXPECT_EQ(status, c.status) << err;
         EXPECT_NE(err.find(c.stderrHas), std::string::npos) << err;
@@ -144,8 +149,8 @@ protected:
 TEST_F(CliCases, FailuresOfTheCodeAreFailuresOfTheRender)
 {
     const Case cases[] = {
-        // a compile error, reported at the user's line, without --debug; the frame is still written
-        {"render --code @/bad.glsl --size 8x8 --out @/a.png", 1, "frame 0: ERROR::SHADER::FRAGMENT", {"@/a.png"}, {}, "", -1, "debug log"},
+        // a compile error, reported at the user's line, without --debug; the failed frame writes no file
+        {"render --code @/bad.glsl --size 8x8 --out @/a.png", 1, "frame 0: ERROR::SHADER::FRAGMENT", {}, {"@/a.png"}, "", -1, "debug log"},
         {"render --code @/bad.glsl --size 8x8 --out @/a.png", 1, "0:3("},
         // Shadertoy code rendered as GLSL: the hint
         {"render --code @/gradient.st.glsl --size 8x8 --out @/a.png", 1, "render it with --language shadertoy"},
@@ -170,6 +175,65 @@ TEST_F(CliCases, FailuresOfTheCodeAreFailuresOfTheRender)
     };
     for (const Case &c : cases)
         check(c);
+}
+
+// A failed frame writes no file, so a mistake in the code cannot overwrite a
+// good sequence; in a raw stream it keeps its place as a transparent frame.
+// Code that does not compile fails every frame alike: the first says so once.
+TEST_F(CliCases, AFailedFrameWritesNoFile)
+{
+    ASSERT_EQ(run("render --size 4x4 --frames 0-4 --out @/good-####.png"), 0) << read(path("stderr"));
+    auto goodFile = [&](int f) { return read(path("good-000" + std::to_string(f) + ".png")); };
+    std::vector<std::string> good;
+    for (int f = 0; f < 5; ++f)
+        good.push_back(goodFile(f));
+    const Case cases[] = {
+        {"render --code @/bad.glsl --size 4x4 --frames 0-4 --threads 2 --out @/good-####.png", 1,
+         "the code does not compile: the remaining 4 frames were not rendered", {}, {}, "", -1, "frame 1:"},
+        {"render --code @/bad.st.glsl --language shadertoy --size 4x4 --frames 0-4 --out @/good-####.png", 1,
+         "frame 0: ERROR::SHADER::", {}, {}, "", -1, "frame 4:"},
+        // a Lua error may depend on the frame: the others are rendered
+        {"render --code @/frame2.lua --language lua --size 4x4 --frames 0-3 --out @/e-####.png", 1, "frame 2: ",
+         {"@/e-0000.png", "@/e-0001.png", "@/e-0003.png"}, {"@/e-0002.png"}, "wrote 3 frames"},
+        {"render --code @/frame2.lua --language lua --size 4x4 --frames 0-3 --threads 3 --out @/t-####.png", 1,
+         "frame two broke", {"@/t-0000.png", "@/t-0003.png"}, {"@/t-0002.png"}},
+        // in a raw stream the failed frame, or the frame whose input is missing, keeps its place
+        {"render --input @/in-####.png --frames 2-4 --threads 2 --out -", 2, "frame 4: ", {}, {}, "", 3 * 32},
+        {"render --code @/frame2.lua --language lua --size 4x2 --frames 0-3 --out -", 1, "frame 2: ", {}, {}, "", 4 * 32},
+    };
+    for (const Case &c : cases)
+        check(c);
+    std::string out = read(path("stdout"));  /* the last row's: frame 2 transparent, frame 3 the pattern */
+    ASSERT_EQ(out.size(), 128u);
+    EXPECT_EQ(out.substr(64, 32), std::string(32, '\0'));
+    EXPECT_EQ(static_cast<unsigned char>(out[96 + 3]), 255);
+    check({"render --code @/bad.glsl --size 4x4 --frames 0-4 --out @/good-####.png", 1, "frame 0: ERROR::SHADER::",
+           {}, {}, "", -1, "frame 1:"});
+    std::string err = read(path("stderr"));
+    EXPECT_EQ(err.find("COMPILATION_FAILED"), err.rfind("COMPILATION_FAILED")) << "reported once: " << err;
+    for (int f = 0; f < 5; ++f)
+        EXPECT_EQ(goodFile(f), good[f]) << "good-000" << f << ".png was replaced";
+}
+
+// Without a display no OpenGL context can be made, whatever the language:
+// one message naming the cause and the way out, status 2, no file, and no
+// frame tried after the first.
+TEST_F(CliCases, NoDisplayIsOneClearMessage)
+{
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY ";
+    const char *message = "cannot create an OpenGL context: no display; run under a display or xvfb-run";
+    const Case cases[] = {
+        {"render --code @/bom.glsl --size 4x4 --frames 0-2 --out @/n-####.png", 2, message, {}, {"@/n-0000.png"}, "", -1,
+         "frame"},
+        {"render --code @/gradient.st.glsl --language shadertoy --size 4x4 --frames 0-2 --out @/n-####.png", 2,
+         message, {}, {"@/n-0000.png"}, "", -1, "frame"},
+        {"render --code @/pass.lua --language lua --size 4x4 --frames 0-2 --threads 2 --out @/n-####.png", 2, message,
+         {}, {"@/n-0000.png", "@/n-0002.png"}, "", -1, "frame"},
+        {"render --code @/gradient.st.glsl --language shadertoy --size 4x2 --frames 0-2 --out -", 2, message, {}, {},
+         "", 0, "GLFW"},
+    };
+    for (const Case &c : cases)
+        check(c, noDisplay);
 }
 
 // Debug was set for the render only: the saved project keeps it off.
