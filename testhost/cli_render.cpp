@@ -331,7 +331,8 @@ bool rendersAsGlsl(Instance &instance)
     return instance.param(qv::kLanguageParam).u.pd.value == 1;
 }
 
-int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list)
+int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
+              FrameOutput &output)
 {
     CommandRunner run = [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); };
     std::vector<LayerSource> sources = layerSources(o);
@@ -342,7 +343,6 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     settings.glsl = rendersAsGlsl(instance);
     settings.code = instance.code();
     settings.quiet = !o.frames.empty();
-    FrameOutput output(o.out, o.depth, o.exrHalf);
     installInterruptAbort();
     if (o.abortAfter >= 0)
         abortAfter(o.abortAfter);  /* counted from the first frame's start */
@@ -355,7 +355,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
         printDebugLog();
     if (report.interrupted) {
         std::fprintf(stderr, "qvhost render: interrupted\n");
-        return kInterruptedStatus;
+        return interruptStatus();
     }
     return report.inputFailed ? 2 : report.renderFailed ? 1 : 0;
 }
@@ -408,16 +408,24 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
 
 // Global setup and parameter setup, the instance, the frames; the instance
 // goes before the session's parameter declaration and global setdown.
-int runRender(const RenderOptions &o)
+int renderSession(const RenderOptions &o, const std::vector<BatchFrame> &list, FrameOutput &output)
 {
-    std::vector<BatchFrame> list = frames(o);
     std::unique_ptr<CliSession> session = openSession(o);
     if (!session)
         return 1;
     Composition comp;
+    std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
+    return renderAll(*instance, comp, o, list, output);
+}
+
+// The output is set up before the plug-in loads, so that nothing it prints
+// reaches the frames on standard output.
+int runRender(const RenderOptions &o)
+{
+    std::vector<BatchFrame> list = frames(o);
     try {
-        std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
-        return renderAll(*instance, comp, o, list);
+        FrameOutput output(o.out, o.depth, o.exrHalf);
+        return renderSession(o, list, output);
     } catch (const UsageError &) {
         throw;
     } catch (const ProjectError &e) {
