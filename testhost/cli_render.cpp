@@ -411,7 +411,7 @@ bool rendersCompiledCode(Instance &instance)
 }
 
 int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
-              const DepthChoice &depth)
+              const DepthChoice &depth, FrameOutput &output)
 {
     CommandRunner run = [&](PF_Cmd cmd, void *extra, PF_InData &in) { return instance.command(cmd, extra, in); };
     std::vector<LayerSource> sources = layerSources(o);
@@ -424,7 +424,6 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     settings.code = instance.code();
     settings.quiet = !o.frames.empty();
     settings.depthReason = depth.reason;
-    FrameOutput output(o.out, comp.depth, o.exrHalf);
     installInterruptAbort();
     if (o.abortAfter >= 0)
         abortAfter(o.abortAfter);  /* counted from the first frame's start */
@@ -440,7 +439,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
         return 2;  /* nothing rendered: the machine, not the code, is at fault */
     if (report.interrupted) {
         std::fprintf(stderr, "qvhost render: interrupted\n");
-        return kInterruptedStatus;
+        return interruptStatus();
     }
     return report.inputFailed ? 2 : report.renderFailed ? 1 : 0;
 }
@@ -493,18 +492,27 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
 
 // Global setup and parameter setup, the instance, the frames; the instance
 // goes before the session's parameter declaration and global setdown.
-int runRender(const RenderOptions &o)
+int renderSession(const RenderOptions &o, const std::vector<BatchFrame> &list, const DepthChoice &depth,
+                  FrameOutput &output)
 {
-    std::vector<BatchFrame> list = frames(o);
-    DepthChoice depth = chooseDepth(o, list.front().number);
     std::unique_ptr<CliSession> session = openSession(o);
     if (!session)
         return 1;
     Composition comp;
     comp.depth = depth.depth;
+    std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
+    return renderAll(*instance, comp, o, list, depth, output);
+}
+
+// The output is set up before the plug-in loads, so that nothing it prints
+// reaches the frames on standard output.
+int runRender(const RenderOptions &o)
+{
+    std::vector<BatchFrame> list = frames(o);
+    DepthChoice depth = chooseDepth(o, list.front().number);
     try {
-        std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
-        return renderAll(*instance, comp, o, list, depth);
+        FrameOutput output(o.out, depth.depth, o.exrHalf);
+        return renderSession(o, list, depth, output);
     } catch (const UsageError &) {
         throw;
     } catch (const ProjectError &e) {

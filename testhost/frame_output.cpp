@@ -1,5 +1,6 @@
 #include "testhost/frame_output.h"
 
+#include "testhost/atomic_file.h"
 #include "testhost/frame_pattern.h"
 #include "testhost/image_io.h"
 #include "testhost/os.h"
@@ -26,6 +27,18 @@ void writeScaled(std::FILE *out, const Image &image, double scale)
             row[i] = static_cast<T>(std::lround(v * scale));
         }
         std::fwrite(row.data(), sizeof(T), row.size(), out);
+    }
+}
+
+// Some writers miss an error that only shows when the file is closed (a full
+// disk, a size limit), so a file is read back before it replaces anything.
+void writeChecked(const std::string &temporary, const Image &image, SampleType sample)
+{
+    writeImage(temporary, image, sample);
+    try {
+        readImage(temporary);
+    } catch (const std::runtime_error &) {
+        throw std::runtime_error(temporary + ": cannot write: the file written does not read back whole");
     }
 }
 
@@ -61,6 +74,15 @@ void makeParentFolders(const std::string &path)
 FrameOutput::FrameOutput(std::string pattern, int depth, bool exrHalf)
     : pattern_(std::move(pattern)), depth_(depth), exrHalf_(exrHalf)
 {
+    if (toStdout() && !(frames_ = os::takeStandardOutput()))
+        throw std::runtime_error(std::string("standard output: cannot set it apart for the frames: ") +
+                                 std::strerror(errno));
+}
+
+FrameOutput::~FrameOutput()
+{
+    if (frames_)
+        std::fclose(frames_);
 }
 
 std::string FrameOutput::write(std::size_t index, long frame, const Image &image)
@@ -72,7 +94,8 @@ std::string FrameOutput::write(std::size_t index, long frame, const Image &image
     }
     std::string name = frameFileName(pattern_, frame);
     makeParentFolders(name);
-    writeImage(name, image, sampleTypeFor(name, depth_, exrHalf_));
+    SampleType sample = sampleTypeFor(name, depth_, exrHalf_);
+    writeAtomically(name, [&](const std::string &temporary) { writeChecked(temporary, image, sample); });
     return name;
 }
 
@@ -103,7 +126,7 @@ void FrameOutput::flushInOrder()
         Image image = std::move(it->second);
         waiting_.erase(it);
         ++nextOut_;
-        writeRawFrame(stdout, image, depth_);
+        writeRawFrame(frames_, image, depth_);
     }
 }
 

@@ -1,6 +1,8 @@
 // Where qvhost render puts its frames: image files by name (folders made as
-// needed), or raw RGBA frames on standard output for a video encoder, in
-// frame order whatever order they finish in.
+// needed), each written whole or not at all, or raw RGBA frames on standard
+// output for a video encoder, in frame order whatever order they finish in.
+// Standard output then carries frames only: from the start, whatever else the
+// process prints (the plug-in, a Lua script's print) goes to standard error.
 #pragma once
 
 #include "testhost/composition.h"
@@ -22,8 +24,12 @@ void makeParentFolders(const std::string &path);
 class FrameOutput {
 public:
     // `pattern` is a file name (with a frame placeholder for several frames)
-    // or "-" for standard output.
+    // or "-" for standard output, which is then taken over: std::runtime_error
+    // when that fails.
     FrameOutput(std::string pattern, int depth, bool exrHalf);
+    ~FrameOutput();
+    FrameOutput(const FrameOutput &) = delete;
+    FrameOutput &operator=(const FrameOutput &) = delete;
 
     bool toStdout() const { return pattern_ == "-"; }
     // Writes frame `index` (its place in the render's order) numbered `frame`;
@@ -42,6 +48,7 @@ private:
     std::string pattern_;
     int depth_;
     bool exrHalf_;
+    std::FILE *frames_ = nullptr;  // the former standard output, with "-"
     std::size_t nextOut_ = 0;
     std::map<std::size_t, Image> waiting_;  // finished early, for standard output
     std::map<std::size_t, bool> skipped_;

@@ -1,5 +1,6 @@
 #include "testhost/interrupt.h"
 
+#include "testhost/atomic_file.h"
 #include "testhost/host.h"
 #include "testhost/os.h"
 
@@ -8,13 +9,16 @@
 namespace qvh {
 namespace {
 
-std::atomic<bool> pressed{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "used in a signal handler");
+std::atomic<int> firstStatus{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
 
-void onInterrupt()
+void onInterrupt(int status)
 {
-    if (pressed.exchange(true))
-        os::exitNow(kInterruptedStatus);  /* the second Ctrl-C does not wait */
+    int none = 0;
+    if (!firstStatus.compare_exchange_strong(none, status)) {
+        removeTemporaryNow();
+        os::exitNow(status);  /* the second signal does not wait */
+    }
     abortNow();
     static const char note[] = "\nqvhost: interrupted, stopping the render (Ctrl-C again to quit at once)\n";
     os::writeErrorNow(note, sizeof note - 1);
@@ -29,7 +33,12 @@ void installInterruptAbort()
 
 bool interrupted()
 {
-    return pressed;
+    return firstStatus != 0;
+}
+
+int interruptStatus()
+{
+    return firstStatus;
 }
 
 } // namespace qvh

@@ -1,8 +1,11 @@
 #include "testhost/os.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -43,6 +46,18 @@ bool isPathSeparator(char c) { return c == '/'; }
 
 bool removeFile(const std::string &path) { return std::remove(path.c_str()) == 0; }
 
+void removeFileNow(const char *path) { ::unlink(path); }
+
+bool replaceFile(const std::string &from, const std::string &to, std::string &error)
+{
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    error = std::strerror(errno);
+    return false;
+}
+
+unsigned long processId() { return static_cast<unsigned long>(::getpid()); }
+
 std::FILE *openFile(const std::string &path, const char *mode) { return std::fopen(path.c_str(), mode); }
 
 bool listFolder(const std::string &path, const std::string &mask, std::vector<std::string> &names)
@@ -81,18 +96,42 @@ void keepGlDriversLoaded()
         ::dlopen(library, RTLD_NOW | RTLD_NODELETE);  /* a missing one is no error */
 }
 
+// Close-on-exec: a process a script starts must not hold the frames' pipe
+// open after qvhost ends.
+std::FILE *takeStandardOutput()
+{
+    std::fflush(stdout);
+    int frames = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
+    if (frames < 0)
+        return nullptr;
+    std::FILE *stream = ::fdopen(frames, "wb");
+    if (!stream) {
+        ::close(frames);
+        return nullptr;
+    }
+    if (::dup2(2, 1) < 0) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);  /* lines, as they interleave with standard error's */
+    return stream;
+}
+
 namespace {
-void (*interruptHandler)() = nullptr;
-extern "C" void onSigint(int) { interruptHandler(); }
+void (*interruptHandler)(int) = nullptr;
+extern "C" void onSignal(int signal) { interruptHandler(128 + signal); }
 } // namespace
 
-void onInterrupt(void (*handler)())
+// SA_RESTART: a frame being written to a pipe goes on whole after the signal.
+void onInterrupt(void (*handler)(int status))
 {
     interruptHandler = handler;
     struct sigaction action = {};
-    action.sa_handler = onSigint;
+    action.sa_handler = onSignal;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 void writeErrorNow(const char *text, std::size_t size)

@@ -1,6 +1,7 @@
 #include "testhost/os.h"
 
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
@@ -79,6 +80,19 @@ bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool removeFile(const std::string &path) { return _wremove(wide(path).c_str()) == 0; }
 
+// The handler runs on a thread of its own here, where allocating is fine.
+void removeFileNow(const char *path) { DeleteFileW(wide(path).c_str()); }
+
+bool replaceFile(const std::string &from, const std::string &to, std::string &error)
+{
+    if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    error = "system error " + std::to_string(GetLastError());
+    return false;
+}
+
+unsigned long processId() { return GetCurrentProcessId(); }
+
 std::FILE *openFile(const std::string &path, const char *mode)
 {
     return _wfopen(wide(path).c_str(), wide(mode).c_str());
@@ -117,20 +131,63 @@ void unloadLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); 
 // opengl32.dll stays loaded once the first context has loaded it.
 void keepGlDriversLoaded() { LoadLibraryW(L"opengl32.dll"); }
 
+// Not inherited: a process a script starts must not hold the frames' pipe
+// open after qvhost ends.
+std::FILE *takeStandardOutput()
+{
+    std::fflush(stdout);
+    int frames = _dup(1);
+    if (frames < 0)
+        return nullptr;
+    SetHandleInformation(reinterpret_cast<HANDLE>(_get_osfhandle(frames)), HANDLE_FLAG_INHERIT, 0);
+    _setmode(frames, _O_BINARY);  /* no \r added before each \n byte */
+    std::FILE *stream = _fdopen(frames, "wb");
+    if (!stream) {
+        _close(frames);
+        return nullptr;
+    }
+    if (_dup2(2, 1) != 0) {  /* for descriptors 0 to 2 it also sets the process's standard handle */
+        std::fclose(stream);
+        return nullptr;
+    }
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  /* the C library has no line buffering here */
+    return stream;
+}
+
 namespace {
-void (*interruptHandler)() = nullptr;
+void (*interruptHandler)(int) = nullptr;
+
+// The statuses of the POSIX signals these events stand for: 0 for events
+// left to the system (Ctrl-Break ends the process as before).
+int statusOf(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT: return 128 + 2;          /* SIGINT */
+    case CTRL_CLOSE_EVENT: return 128 + 1;      /* SIGHUP: the terminal went away */
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: return 128 + 15;  /* SIGTERM */
+    }
+    return 0;
+}
 
 // Runs on a thread the system starts for the event; TRUE keeps the process.
+// After the closing, logoff and shutdown events the system ends the process
+// as soon as this returns, so the handler waits: the render stops and the
+// process exits by itself within the system's grace time, or is ended then
+// (writes are atomic, so no file is left half written).
 BOOL WINAPI onConsoleControl(DWORD event)
 {
-    if (event != CTRL_C_EVENT)
+    int status = statusOf(event);
+    if (status == 0)
         return FALSE;
-    interruptHandler();
+    interruptHandler(status);
+    if (event != CTRL_C_EVENT)
+        Sleep(INFINITE);
     return TRUE;
 }
 } // namespace
 
-void onInterrupt(void (*handler)())
+void onInterrupt(void (*handler)(int status))
 {
     interruptHandler = handler;
     SetConsoleCtrlHandler(onConsoleControl, TRUE);

@@ -5,10 +5,13 @@
 #include "common/declared_tiff.h"
 #include "testhost/composition.h"
 #include "testhost/image_io.h"
+#include "common/run_command.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <csignal>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -65,6 +68,7 @@ protected:
         write("bom.glsl", bom + "void main(){ outColor = vec4(1.0, 0.0, 0.0, 1.0); }\n");
         write("bom.st.glsl", bom + kGradient);
         write("bom.lua", bom + "qv.in2out()\n");
+        write("print.lua", "print('hello')\nqv.in2out()\n");
         for (int f = 1; f <= 3; ++f) {
             qvh::Image frame(4, 2);
             for (std::size_t i = 0; i < frame.rgba.size(); ++i)
@@ -97,6 +101,27 @@ protected:
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+    // The names in `folder`, and those of them that are temporaries of an
+    // unfinished write.
+    std::vector<std::string> names(const std::string &folder) const
+    {
+        std::vector<std::string> found;
+        if (DIR *dir = ::opendir(folder.c_str())) {
+            while (dirent *e = ::readdir(dir))
+                if (e->d_name[0] != '.' || std::strstr(e->d_name, ".qvtmp-"))
+                    found.push_back(e->d_name);
+            ::closedir(dir);
+        }
+        return found;
+    }
+    std::vector<std::string> temporaries(const std::string &folder) const
+    {
+        std::vector<std::string> found;
+        for (const std::string &name : names(folder))
+            if (name.find(".qvtmp-") != std::string::npos)
+                found.push_back(name);
+        return found;
     }
     bool exists(const std::string &file) const
     {
@@ -334,6 +359,8 @@ TEST_F(CliCases, FramePatternsFormatsAndStandardOutput)
         {"render --size 4x2 --out -", 0, "wrote - (4x2, 8 bits)", {}, {}, "", 32},
         {"render --size 4x2 --depth 16 --out -", 0, "", {}, {}, "", 64},
         {"render --size 4x2 --depth 32 --frames 0-2 --threads 2 --out -", 0, "wrote 3 frames to standard output", {}, {}, "", 384},
+        // what a script prints goes to standard error, never between the frames
+        {"render --language lua --code @/print.lua --size 4x2 --frames 0-2 --out -", 0, "hello", {}, {}, "", 96},
     };
     for (const Case &c : cases)
         check(c);
@@ -527,14 +554,18 @@ TEST_F(CliCases, InterruptStopsTheRenderAndKeepsTheFramesWritten)
     EXPECT_FALSE(exists(path("h-0003.png")));
 }
 
-// A frame that no abort can stop (two repeated items backtrack inside C for
-// ever) ends at the second Ctrl-C, at once, without the orderly summary.
+// A frame that no abort can stop (a read from standard input, a pipe the
+// test holds open, blocks inside C) ends at the second Ctrl-C, at once,
+// without the orderly summary.
 TEST_F(CliCases, ASecondInterruptEndsTheProcessAtOnce)
 {
     write("stuck.lua", "io.open('" + path("ready") + "', 'w'):close()\n"
-                       "string.find(string.rep('a', 300000), '.-.-b')\n");
+                       "io.read('a')\n");
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
     pid_t child = ::fork();
     if (child == 0) {
+        ::dup2(input[0], 0);
         std::string err = path("stderr");
         std::freopen(err.c_str(), "w", stderr);
         std::string code = path("stuck.lua"), out = path("s.png");
@@ -562,6 +593,67 @@ TEST_F(CliCases, ASecondInterruptEndsTheProcessAtOnce)
     std::string err = read(path("stderr"));
     EXPECT_NE(err.find("Ctrl-C again"), std::string::npos) << err;
     EXPECT_EQ(err.find("qvhost render: interrupted"), std::string::npos) << err;
+    ::close(input[0]);
+    ::close(input[1]);
+}
+
+// Ctrl-C, SIGTERM and SIGHUP alike stop the render through the host's
+// abort: the frames written are whole images, no temporary is left, and the
+// status is the shell's for the signal (128 + its number).
+TEST_F(CliCases, SignalsStopTheRenderLeavingWholeFiles)
+{
+    const struct { int signal, status; } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::strsignal(c.signal));
+        std::string folder = path("sig" + std::to_string(c.signal)), out = folder + "/h-####.png";
+        std::string code = path("hang.lua"), err = folder + ".stderr";
+        pid_t child = ::fork();
+        if (child == 0) {
+            std::freopen(err.c_str(), "w", stderr);
+            ::execl(QV_QVHOST_PATH, "qvhost", "render", "--language", "lua", "--code", code.c_str(), "--size",
+                    "300x200", "--frames", "0-3", "--out", out.c_str(), static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 600 && !exists(folder + "/h-0001.png"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ::kill(child, c.signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << read(err);
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << read(err);
+        EXPECT_TRUE(temporaries(folder).empty());
+        EXPECT_TRUE(exists(folder + "/h-0000.png") && exists(folder + "/h-0001.png"));
+        EXPECT_FALSE(exists(folder + "/h-0002.png"));
+        for (const std::string &name : names(folder)) {
+            SCOPED_TRACE(name);
+            EXPECT_NO_THROW(EXPECT_EQ(qvh::readImage(folder + "/" + name).width, 300));  /* a truncated file throws */
+        }
+    }
+}
+
+// A write that fails leaves the file that was there as it was, removes its
+// temporary, names the file the user gave, and the status is 1.
+TEST_F(CliCases, AFailedWriteKeepsTheOldFile)
+{
+    std::string qvhost = QV_QVHOST_PATH;
+    ASSERT_EQ(run("render --size 4x4 --out @/keep.png"), 0) << read(path("stderr"));
+    std::string good = read(path("keep.png"));
+    ::mkdir(path("dir.png").c_str(), 0755);
+    const struct { std::string command, stderrHas; } cases[] = {
+        // a file size limit (which binds root too) stops the write midway
+        {"sh -c 'trap \"\" XFSZ; ulimit -f 1; exec " + qvhost + " render --size 512x512 --out " + path("keep.png") + "' 2>&1",
+         path("keep.png") + ": "},
+        {qvhost + " render --size 4x4 --out " + path("dir.png") + " 2>&1", path("dir.png") + ": cannot replace the file"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        CommandRun r = runCommand(c.command);
+        EXPECT_EQ(r.status, 1) << r.output;
+        EXPECT_NE(r.output.find(c.stderrHas), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.find(".qvtmp-"), std::string::npos) << r.output;
+        EXPECT_EQ(read(path("keep.png")), good);
+        EXPECT_TRUE(temporaries(dir_).empty());
+    }
 }
 
 } // namespace
