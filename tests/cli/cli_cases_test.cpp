@@ -421,6 +421,7 @@ TEST_F(CliCases, SequencesMoviesAndTheDefaultDepth)
         {"render --input @/mix-####.png --frames 1-3 --out @/x-####.png", 2,
          "frame 2: " + path("mix-0002.png") + ": 5x2, but the sequence's frames are 4x2", {"@/x-0001.png", "@/x-0003.png"},
          {"@/x-0002.png"}},
+        {"render --input @/mix-####.png --frames 1-3 --out -", 2, "frame 2: ", {}, {}, "", 3 * 4 * 2 * 4},
         {"render --input @/in-0001.png --size 4x4 --out @/s.png", 2, "--size 4x4: the frame has the size of the --input",
          {}, {"@/s.png"}},
         {"render --input @/anim.gif --frames 0-1 --out @/g-####.png", 2, "extract its frames first", {}, {"@/g-0000.png"}},
