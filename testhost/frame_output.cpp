@@ -36,7 +36,7 @@ bool endsWithPngEnd(const std::string &path)
 {
     static const unsigned char iend[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
     unsigned char tail[12] = {};
-    std::FILE *f = std::fopen(path.c_str(), "rb");
+    std::FILE *f = os::openFile(path, "rb");
     bool whole = f && std::fseek(f, -12, SEEK_END) == 0 && std::fread(tail, 1, 12, f) == 12 &&
                  std::memcmp(tail, iend, 12) == 0;
     if (f)
@@ -46,11 +46,14 @@ bool endsWithPngEnd(const std::string &path)
 
 // Whether the file written reads back whole. A PNG is checked by its end
 // chunk: cheaper than a decode, and libpng leaves a cut-short file by a
-// longjmp that skips what OpenImageIO's reader holds.
+// longjmp that skips what OpenImageIO's reader holds. A type the backend
+// cannot read is left to its writer's word.
 bool readsBackWhole(const std::string &path)
 {
     if (lowerExtension(path) == "png")
         return endsWithPngEnd(path);
+    if (!readsType(path))
+        return true;
     try {
         readImage(path);
         return true;

@@ -33,6 +33,9 @@ std::string lowerExtension(const std::string &path);
 // Throws unless the backend can write a file with this name's extension.
 void checkOutputName(const std::string &path);
 
+// Whether the backend can read files with this name's extension.
+bool readsType(const std::string &path);
+
 // What the file stores per channel, from its header: 8, 16, or 32 for half
 // and float samples. Throws as readImage does.
 int storedBits(const std::string &path);

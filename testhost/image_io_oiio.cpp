@@ -140,6 +140,11 @@ std::unique_ptr<ImageInput> openInput(const std::string &path)
 
 } // namespace
 
+bool readsType(const std::string &path)
+{
+    return ImageInput::create(path, false) != nullptr;  /* by the extension: nothing is opened */
+}
+
 int storedBits(const std::string &path)
 {
     std::unique_ptr<ImageInput> in = openInput(path);

@@ -255,6 +255,11 @@ void checkOutputName(const std::string &path)
     formatForPath(path);
 }
 
+bool readsType(const std::string &path)
+{
+    return lowerExtension(path) == "png";
+}
+
 int storedBits(const std::string &path)
 {
     File file = openFile(path, "rb");
