@@ -28,6 +28,7 @@ const char kFinalizerMessage[] =
     "Finalizers (__gc) are not available to scripts: the host could not stop one that never ends.";
 const char kRegistryMessage[] =
     "debug.getregistry is not available: the registry holds what the host must keep, finalizers included.";
+const char kNotPlainModuleName[] = "\n\tonly plain module names are looked for in the plug-in folders";
 const char kSetlocaleMessage[] = "os.setlocale can only query: the locale belongs to the whole host.";
 
 [[noreturn]] void raise(lua_State *L, const std::string &message)
@@ -313,7 +314,7 @@ int nativeSearcherWithoutAccess(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
     if (!isPlainModuleName(name)) {
-        lua_pushliteral(L, "\n\tonly plain module names are looked for in the plug-in folders");
+        lua_pushstring(L, kNotPlainModuleName);
         return 1;
     }
     std::string file = searchPath(L, name, lua_tostring(L, lua_upvalueindex(1)));
@@ -330,7 +331,7 @@ int luaSearcherTextOnly(lua_State *L)
     const char *name = luaL_checkstring(L, 1);
     const char *path = lua_tostring(L, lua_upvalueindex(1));
     if (path && !isPlainModuleName(name)) {
-        lua_pushliteral(L, "\n\tonly plain module names are looked for in the plug-in folders");
+        lua_pushstring(L, kNotPlainModuleName);
         return 1;
     }
     if (!path) {
