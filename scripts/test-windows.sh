@@ -2,8 +2,8 @@
 # Builds the Win64 plug-in, simulator and test programs (scripts/build-windows.sh)
 # and runs them under Wine against the Win64 Quorvel.aex, in Xvfb:
 # - the DLL's exports, imports and PIPL resource (against the Linux build's .pipl);
-# - the test programs render, engine, lua_gl, lifecycle, faultmatrix and
-#   stress (at a reduced load);
+# - the test programs host_render, engine, lua_gl, host_lifecycle, host_faultmatrix and
+#   host_stress (at a reduced load);
 # - what only Windows does (scripts/windows/windows-behaviour.sh);
 # - the golden comparison of the examples with the Linux build's frames.
 # Needs the Linux build in LINUX_BUILD (default build/, made by scripts/build.sh).
@@ -37,12 +37,12 @@ run_suite() {  # run_suite NAME [GTEST ARGS...]
     fi
 }
 
-run_suite render
+run_suite host_render
 run_suite engine
 run_suite lua_gl
-run_suite lifecycle
-run_suite faultmatrix
-run_suite stress
+run_suite host_lifecycle
+run_suite host_faultmatrix
+run_suite host_stress
 
 scripts/with-display.sh scripts/windows/windows-behaviour.sh "$win" build-win/behaviour || status=1
 scripts/with-display.sh scripts/windows/golden.sh "$linux" "$win" build-win/golden || status=1

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 dir=build-tsan
 
 CC=${CC:-gcc} CXX=${CXX:-g++} cmake -S . -B "$dir" -G Ninja -DQV_TSAN=ON -DQV_BUILD_BENCH=OFF >/dev/null
-cmake --build "$dir" --target Quorvel qvhost qv_test_stress qv_test_lifecycle qv_test_render qv_test_engine \
+cmake --build "$dir" --target Quorvel qvhost qv_test_host_stress qv_test_host_lifecycle qv_test_host_render qv_test_engine \
     qv_test_lua qv_test_lua_render
 
 export TSAN_OPTIONS="suppressions=$(pwd)/scripts/tsan.supp second_deadlock_stack=1 history_size=4 exitcode=66"
@@ -34,9 +34,9 @@ run() {  # run SUITE [GTEST_FILTER]
         failed="$failed $1"
     fi
 }
-run stress
-run lifecycle
-run render 'ThreadsTest.*'
+run host_stress
+run host_lifecycle
+run host_render 'ThreadsTest.*'
 run engine 'LifecycleTest.*Thread*:LifecycleTest.GlobalShutdown*'
 run lua 'AbortTest.*'
 run lua_render 'LuaFrameTest.ARunawayScript*:LuaFrameTest.ScriptsThatEnd*'

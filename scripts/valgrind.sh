@@ -3,10 +3,10 @@
 # access, use of uninitialised memory or definite leak fails the run.
 # usage: scripts/valgrind.sh [SUITE...]   (suites as in tests/, default below)
 #
-# The default is every suite but three. lifecycle renders on threads that
+# The default is every suite but three. host_lifecycle renders on threads that
 # wait for one another, which valgrind runs one at a time: it does not finish
-# within fifteen minutes. stress renders hundreds of frames on several
-# threads against references, hours under valgrind. cli runs qvhost as child
+# within fifteen minutes. host_stress renders hundreds of frames on several
+# threads against references, hours under valgrind. testhost_qvhost runs qvhost as child
 # processes, which valgrind does not follow, so it would check only the test
 # program. Name a suite to run it anyway. The GL suites run Mesa's llvmpipe
 # under valgrind: small frames keep them to minutes.
@@ -17,8 +17,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
 
-suites=${*:-"engine faultmatrix host http lua lua_gl lua_render params pixels render script_engine
-    shadertoy simulator storage support translate translate_rewrite ui"}
+suites=${*:-"engine engine_pixels host host_faultmatrix host_params host_render host_shadertoy lua lua_gl
+    lua_http lua_render storage support testhost testhost_scripting translate ui"}
 mkdir -p build/valgrind
 failed=""
 for suite in $suites; do

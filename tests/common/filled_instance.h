@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/param_indices.h"
-#include "testhost/instance.h"
+#include "testhost/effect/instance.h"
 
 #include <string>
 

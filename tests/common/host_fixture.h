@@ -2,12 +2,12 @@
 // checks after every test that no handle, memory handle or suite was left over.
 #pragma once
 
-#include "testhost/declared_params.h"
-#include "testhost/effect.h"
-#include "testhost/handles.h"
-#include "testhost/host.h"
-#include "testhost/instance.h"
-#include "testhost/plugin.h"
+#include "testhost/effect/declared_params.h"
+#include "testhost/effect/effect.h"
+#include "testhost/host/handles.h"
+#include "testhost/host/host.h"
+#include "testhost/effect/instance.h"
+#include "testhost/host/plugin.h"
 
 #include <gtest/gtest.h>
 

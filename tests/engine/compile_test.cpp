@@ -1,6 +1,6 @@
 // The exact shader texts, the assembled source, compile and link
 // messages, and what odd code does.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include "embedded/kFragmentPreludeText.h"
 #include "translate/identifier_rewrite.h"

@@ -1,6 +1,6 @@
 // The render pass at the edges: empty, single-pixel and many-tile frames, smaller
 // framebuffers, and NaN and infinite values on their way to the host.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include <limits>
 #include <ostream>

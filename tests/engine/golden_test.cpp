@@ -5,7 +5,7 @@
 // the engine before its upload, cache and read-back paths were reworked.
 // The one deliberate change since: "extremes" at 32 bits, whose NaN now
 // reaches the host as 0. QV_GOLDEN_PRINT=1 prints the hashes instead of checking them.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include "translate/shadertoy_wrap.h"
 

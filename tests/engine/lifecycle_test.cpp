@@ -1,7 +1,7 @@
 // The hidden window and context, the error queue, simulated
 // failures of context set-up and allocation, thread-local engines on several
 // threads at once, and the global shutdown.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 #include "common/x_windows.h"
 
 #include "engine/engine_lifecycle.h"

@@ -1,6 +1,6 @@
 // Pixel conversion through the engine object: the null checks of copyToBuffer, the
 // region it takes from a buffer, and where writeTile writes.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 namespace {
 

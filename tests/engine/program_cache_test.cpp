@@ -1,7 +1,7 @@
 // The engine's program cache: a shader seen again is not compiled again, a
 // failing one queues the same messages every time, the bound evicts the least
 // recently used, and a reused program starts each pass with today's uniforms.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Whole passes: pixels of known shaders at every depth, tiles, frame sizes.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include "translate/shadertoy_wrap.h"
 

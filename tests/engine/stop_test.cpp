@@ -1,7 +1,7 @@
 // Passes that stop when their stop callback says so, between tiles and
 // between pieces of a tile, without a message and within a bounded time; and
 // frames or layers past the GL's texture size limit, which fail with a message.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include <chrono>
 

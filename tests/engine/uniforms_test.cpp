@@ -1,6 +1,6 @@
 // Parameter uniforms, layer textures on their units, sampler
 // state, layers larger and smaller than the output, and output-as-input.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include <cmath>
 #include <functional>

@@ -1,7 +1,7 @@
 // The 16-bit upload defines the same texture as the float path it replaced:
 // every host value 0..32768 (and values above full scale), uploaded both
 // ways into RGBA16 and read back from GL, compared texel by texel.
-#include "engine_fixture.h"
+#include "common/engine_fixture.h"
 
 #include "engine/pixel_convert.h"
 

@@ -5,11 +5,11 @@
 // reads back the same, COMPARE agrees with the texts, a failed operation
 // hands out no handle, and when the input ends every handle is gone.
 #include "storage/expression_data.h"
-#include "testhost/arbitrary_calls.h"
-#include "testhost/effect.h"
-#include "testhost/handles.h"
-#include "testhost/host.h"
-#include "testhost/plugin.h"
+#include "testhost/effect/arbitrary_calls.h"
+#include "testhost/effect/effect.h"
+#include "testhost/host/handles.h"
+#include "testhost/host/host.h"
+#include "testhost/host/plugin.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -8,7 +8,7 @@
 // (a Latin-1 reading). The escaped text itself must hold no NUL and no raw
 // line end, since the host takes scripts as C strings, line by line.
 #include "support/text.h"
-#include "testhost/script_engine.h"
+#include "testhost/scripting/script_engine.h"
 
 #include <cstdint>
 #include <cstdio>

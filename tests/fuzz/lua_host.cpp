@@ -12,9 +12,9 @@
 #include "base/suite_access.h"
 #include "lua/host_functions.h"
 #include "lua/lua_runtime.h"
-#include "testhost/handles.h"
-#include "testhost/host.h"
-#include "testhost/script_engine.h"
+#include "testhost/host/handles.h"
+#include "testhost/host/host.h"
+#include "testhost/scripting/script_engine.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <lua.hpp>

@@ -5,13 +5,13 @@
 // the original with the same value (a code value by its text), and saving
 // what it loads gives the same file again.
 #include "storage/expression_data.h"
-#include "testhost/declared_params.h"
-#include "testhost/effect.h"
-#include "testhost/handles.h"
-#include "testhost/host.h"
-#include "testhost/instance.h"
-#include "testhost/plugin.h"
-#include "testhost/project_file.h"
+#include "testhost/effect/declared_params.h"
+#include "testhost/effect/effect.h"
+#include "testhost/host/handles.h"
+#include "testhost/host/host.h"
+#include "testhost/effect/instance.h"
+#include "testhost/host/plugin.h"
+#include "testhost/project/project_file.h"
 
 #include <cstdint>
 #include <cstdio>

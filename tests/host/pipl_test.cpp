@@ -1,6 +1,6 @@
 #include "common/effect_flags.h"
-#include "testhost/pipl_reader.h"
-#include "testhost/plugin.h"
+#include "testhost/host/pipl_reader.h"
+#include "testhost/host/plugin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "storage/storage_fixture.h"
+#include "common/storage_fixture.h"
 
 #include <cmath>
 #include <cstdlib>

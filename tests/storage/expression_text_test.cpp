@@ -2,7 +2,7 @@
 // and the flat-buffer rule on its own.
 #include "base/handle_lock.h"
 #include "base/suite_access.h"
-#include "storage/storage_fixture.h"
+#include "common/storage_fixture.h"
 
 namespace {
 

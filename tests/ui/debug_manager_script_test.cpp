@@ -1,7 +1,7 @@
 // The debug log window's script, run in the simulator's script engine as the
 // host would run it.
 #include "embedded/kDebugManagerScript.h"
-#include "testhost/script_engine.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/debug_log.h"
 
 #include <gtest/gtest.h>

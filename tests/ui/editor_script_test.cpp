@@ -1,8 +1,8 @@
 // The code editor's script, run in the simulator's script engine as the host
 // runs it, with a scripted user and catalog files on disk.
 #include "support/text.h"
-#include "testhost/host.h"
-#include "testhost/script_engine.h"
+#include "testhost/host/host.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/editor_script.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "common/host_fixture.h"
 #include "common/run_command.h"
 #include "base/param_indices.h"
-#include "testhost/project_file.h"
+#include "testhost/project/project_file.h"
 
 #include <nlohmann/json.hpp>
 

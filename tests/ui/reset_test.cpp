@@ -2,7 +2,7 @@
 #include "common/filled_instance.h"
 #include "common/host_fixture.h"
 #include "base/param_indices.h"
-#include "testhost/aegp_refs.h"
+#include "testhost/host/aegp_refs.h"
 
 #include <string>
 #include <vector>

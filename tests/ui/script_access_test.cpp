@@ -2,7 +2,7 @@
 // read on the user-interface thread's commands and kept in the global data.
 #include "common/host_fixture.h"
 #include "base/global_data.h"
-#include "testhost/script_engine.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/script_access.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "common/host_fixture.h"
 #include "base/suite_access.h"
-#include "testhost/script_engine.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/script_bridge.h"
 
 #include <string>

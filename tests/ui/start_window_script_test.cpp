@@ -1,7 +1,7 @@
 // The about text and the start window's script, run in the simulator's engine.
 #include "common/host_fixture.h"
 #include "support/text.h"
-#include "testhost/script_engine.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/about_text.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "common/host_fixture.h"
 #include "base/global_data.h"
 #include "base/param_indices.h"
-#include "testhost/aegp_refs.h"
-#include "testhost/script_engine.h"
+#include "testhost/host/aegp_refs.h"
+#include "testhost/scripting/script_engine.h"
 #include "ui/script_access.h"
 
 #include <cstdlib>

@@ -1,0 +1,163 @@
+// qvhost project: make, show and edit saved projects.
+#include "base/param_indices.h"
+#include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_support.h"
+#include "testhost/effect/instance.h"
+#include "testhost/os/terminal_text.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+namespace qvh {
+namespace {
+
+struct ProjectOptions {
+    std::string plugin = defaultPluginPath();
+    std::string file;
+    std::string codeFile;
+    std::string language;
+};
+
+// A file the command reads is unusable: status 2, as for option mistakes.
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw InputError(path + ": cannot read the code file");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs `body` on an open session, turning what it throws into a message.
+int withSession(const ProjectOptions &o, const std::function<void(CliSession &)> &body)
+{
+    std::unique_ptr<CliSession> session = CliSession::open(o.plugin);
+    if (!session)
+        return 1;
+    try {
+        body(*session);
+        return 0;
+    } catch (const ProjectError &e) {
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
+        return 2;
+    } catch (const InputError &e) {
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
+        return 2;
+    } catch (const std::exception &e) {
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
+        return 1;
+    }
+}
+
+void showValues(Instance &instance)
+{
+    for (PF_ParamIndex i = 1; i < instance.count(); ++i) {
+        PF_ParamDef def = instance.param(i);
+        if (!ParamHoldsValue(def.param_type) || def.param_type == PF_Param_ARBITRARY_DATA)
+            continue;
+        std::string value = FormatValue(def, instance.layer(i));
+        if (value != FormatValue(instance.declared().def(i), 0) || instance.layer(i))
+            std::printf("  %-22s %s\n", TerminalText(def.name).c_str(), TerminalText(value).c_str());
+    }
+}
+
+// The saved project as an instance; what the file holds that does not fit
+// the plug-in is named with the file.
+std::unique_ptr<Instance> loadProject(CliSession &s, const std::string &file)
+{
+    Project project = LoadProjectFile(file);  /* its errors name the file */
+    try {
+        return Instance::fromProject(s.params(), project);
+    } catch (const ProjectError &e) {
+        throw ProjectError(file + ": " + e.what());
+    }
+}
+
+// Picks the "Language" entry as the user does; the plug-in converts the code
+// when it becomes the Shadertoy dialect.
+void chooseLanguage(Instance &instance, const std::string &language)
+{
+    const char *names[] = {"glsl", "shadertoy", "lua"};
+    for (int i = 0; i < 3; ++i) {
+        if (language != names[i])
+            continue;
+        if (instance.param(qv::kLanguageParam).u.pd.value == i + 1)
+            return;
+        instance.setPopup(qv::kLanguageParam, i + 1);
+        CommandResult r = instance.userChangedParam(qv::kLanguageParam);
+        if (r.err)
+            throw std::runtime_error("choosing the language failed with error " + std::to_string(r.err) + ": " +
+                                     r.message());
+        return;
+    }
+    throw InputError("--language: '" + language + "' is not one of glsl|shadertoy|lua");
+}
+
+int runShow(const ProjectOptions &o)
+{
+    return withSession(o, [&](CliSession &s) {
+        std::unique_ptr<Instance> instance = loadProject(s, o.file);
+        std::string code = instance->code();
+        std::printf("%s\nvalues other than their defaults:\n", TerminalText(o.file).c_str());
+        showValues(*instance);
+        std::printf("sequence data: %zu bytes\ncode (%zu bytes):\n%s\n", instance->flattenedSequenceData().size(),
+                    code.size(), TerminalText(code).c_str());
+    });
+}
+
+int runNew(const ProjectOptions &o)
+{
+    return withSession(o, [&](CliSession &s) {
+        std::unique_ptr<Instance> instance = Instance::create(s.params());
+        if (!o.codeFile.empty())
+            instance->setCode(readFile(o.codeFile));
+        if (!o.language.empty())
+            chooseLanguage(*instance, o.language);
+        SaveProjectFile(o.file, instance->toProject());
+    });
+}
+
+int runSetCode(const ProjectOptions &o)
+{
+    return withSession(o, [&](CliSession &s) {
+        std::unique_ptr<Instance> instance = loadProject(s, o.file);
+        instance->setCode(readFile(o.codeFile));
+        SaveProjectFile(o.file, instance->toProject());
+    });
+}
+
+CLI::App *addAction(CLI::App *project, const char *name, const char *what, std::shared_ptr<ProjectOptions> o)
+{
+    CLI::App *cmd = project->add_subcommand(name, what);
+    cmd->add_option("file", o->file, "Project file")->required();
+    cmd->add_option("--plugin", o->plugin, "Path of the plug-in library");
+    return cmd;
+}
+
+} // namespace
+
+void addProjectCommand(CLI::App &app, int &status)
+{
+    auto o = std::make_shared<ProjectOptions>();
+    CLI::App *project = app.add_subcommand("project", "Make, show and edit saved projects");
+    project->require_subcommand(1);
+    CLI::App *make = addAction(project, "new", "Save a new instance (with the code of --code)", o);
+    make->add_option("--code", o->codeFile, "File holding the code to store");
+    make->add_option("--language", o->language, "glsl|shadertoy|lua, picked as the user does after the code is set");
+    make->callback([o, &status] { status = runNew(*o); });
+    CLI::App *show = addAction(project, "show", "Load a project and show its values and code", o);
+    show->callback([o, &status] { status = runShow(*o); });
+    CLI::App *setCode = addAction(project, "set-code", "Replace a project's code with a file's bytes", o);
+    setCode->add_option("code", o->codeFile, "File holding the code to store")->required();
+    setCode->callback([o, &status] { status = runSetCode(*o); });
+}
+
+} // namespace qvh

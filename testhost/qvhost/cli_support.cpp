@@ -1,0 +1,136 @@
+#include "testhost/qvhost/cli_support.h"
+#include "testhost/os/terminal_text.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+namespace qvh {
+namespace {
+
+std::string number(double v)
+{
+    std::ostringstream text;
+    text.precision(10);
+    text << v;
+    return text.str();
+}
+
+std::string fixedNumber(PF_Fixed v) { return number(v / 65536.0); }
+
+// Item `choice` (from 1) of a popup's "a|b|c" list.
+std::string popupItem(const PF_PopupDef &p, A_long choice)
+{
+    std::string items = p.u.namesptr ? p.u.namesptr : "";
+    std::size_t start = 0;
+    for (A_long i = 1; i < choice && start != std::string::npos; ++i) {
+        start = items.find('|', start);
+        start = start == std::string::npos ? start : start + 1;
+    }
+    if (choice < 1 || start == std::string::npos)
+        return "?";
+    return items.substr(start, items.find('|', start) - start);
+}
+
+std::string color(const PF_Pixel &c)
+{
+    return "ARGB (" + std::to_string(c.alpha) + ", " + std::to_string(c.red) + ", " + std::to_string(c.green) +
+           ", " + std::to_string(c.blue) + ")";
+}
+
+std::string point3D(double x, double y, double z)
+{
+    return "(" + number(x) + ", " + number(y) + ", " + number(z) + ")";
+}
+
+} // namespace
+
+std::unique_ptr<CliSession> CliSession::open(const std::string &pluginPath)
+{
+    std::unique_ptr<CliSession> s(new CliSession);
+    try {
+        s->plugin_.reset(new Plugin(pluginPath));
+    } catch (const std::exception &e) {
+        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
+        return nullptr;
+    }
+    s->effect_.reset(new Effect(*s->plugin_));
+    CommandResult setup = s->effect_->globalSetup();
+    if (setup.err) {
+        std::cerr << "qvhost: global setup failed with error " << setup.err << ": " << TerminalText(setup.message()) << "\n";
+        return nullptr;
+    }
+    s->params_.reset(new DeclaredParams(*s->effect_));
+    CommandResult params = s->params_->setup();
+    if (params.err) {
+        std::cerr << "qvhost: parameter setup failed with error " << params.err << ": " << TerminalText(params.message()) << "\n";
+        return nullptr;
+    }
+    return s;
+}
+
+CliSession::~CliSession()
+{
+    params_.reset();  /* disposes the arbitrary defaults while the effect is set up */
+    if (effect_ && effect_->globalData())
+        effect_->globalSetdown();
+}
+
+std::string QuoteText(const std::string &text)
+{
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\t': quoted += "\\t"; break;
+        case '\r': quoted += "\\r"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\x%02X", c);
+                quoted += escape;
+            } else {
+                quoted += char(c);
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string FormatValue(const PF_ParamDef &def, A_long layer)
+{
+    const PF_ParamDefUnion &u = def.u;
+    switch (def.param_type) {
+    case PF_Param_FLOAT_SLIDER: return number(u.fs_d.value);
+    case PF_Param_SLIDER: return std::to_string(u.sd.value);
+    case PF_Param_ANGLE: return fixedNumber(u.ad.value) + " degrees";
+    case PF_Param_CHECKBOX: return u.bd.value ? "on" : "off";
+    case PF_Param_POPUP: return std::to_string(u.pd.value) + " (" + popupItem(u.pd, u.pd.value) + ")";
+    case PF_Param_POINT: return "(" + fixedNumber(u.td.x_value) + ", " + fixedNumber(u.td.y_value) + ")";
+    case PF_Param_POINT_3D: return point3D(u.point3d_d.x_value, u.point3d_d.y_value, u.point3d_d.z_value);
+    case PF_Param_COLOR: return color(u.cd.value);
+    case PF_Param_LAYER: return layer ? "layer " + std::to_string(layer) : "none";
+    case PF_Param_BUTTON: return std::string("label ") + QuoteText(u.button_d.u.namesptr ? u.button_d.u.namesptr : "");
+    default: return "-";
+    }
+}
+
+std::string FormatDefault(const PF_ParamDef &def)
+{
+    PF_ParamDef dephault = def;
+    SetToDefault(dephault);
+    std::string text = FormatValue(dephault, 0);
+    if (def.param_type == PF_Param_FLOAT_SLIDER) {
+        const PF_FloatSliderDef &s = def.u.fs_d;
+        text += " (valid " + number(s.valid_min) + " to " + number(s.valid_max) + ", slider " +
+                number(s.slider_min) + " to " + number(s.slider_max) + ", precision " + std::to_string(s.precision) +
+                ")";
+    }
+    if (def.param_type == PF_Param_POPUP)
+        text += " of " + std::to_string(def.u.pd.num_choices);
+    return text;
+}
+
+} // namespace qvh

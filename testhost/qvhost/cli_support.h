@@ -1,0 +1,41 @@
+// What qvhost's parameter and project commands share: a plug-in opened as far
+// as its parameters, and the ways values are shown.
+#pragma once
+
+#include "sdk/ae_sdk.h"
+#include "testhost/effect/declared_params.h"
+#include "testhost/effect/effect.h"
+#include "testhost/host/plugin.h"
+
+#include <memory>
+#include <string>
+
+namespace qvh {
+
+// A plug-in loaded, globally set up and its parameters declared; closed in
+// the reverse order.
+class CliSession {
+public:
+    // Null, with the problem printed to stderr, when a step fails.
+    static std::unique_ptr<CliSession> open(const std::string &pluginPath);
+    ~CliSession();
+
+    Effect &effect() { return *effect_; }
+    DeclaredParams &params() { return *params_; }
+
+private:
+    std::unique_ptr<Plugin> plugin_;
+    std::unique_ptr<Effect> effect_;
+    std::unique_ptr<DeclaredParams> params_;
+};
+
+// `text` between double quotes with C escapes for quotes, backslashes,
+// control bytes and NULs.
+std::string QuoteText(const std::string &text);
+
+// A value of `def` (its current value, or its default) as a person reads it:
+// "0.25", "on", "2 (shadertoy.com)", "(12.5, 3)", "ARGB (255, 0, 0, 0)", ...
+std::string FormatValue(const PF_ParamDef &def, A_long layer);
+std::string FormatDefault(const PF_ParamDef &def);
+
+} // namespace qvh

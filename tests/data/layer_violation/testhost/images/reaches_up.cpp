@@ -1,0 +1,2 @@
+// An image helper that reaches up into the effect layer.
+#include "testhost/effect/instance.h"
