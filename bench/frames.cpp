@@ -8,12 +8,12 @@
 #include "engine/engine_probe.h"
 #include "engine/glsl_core.h"
 #include "base/param_indices.h"
-#include "testhost/composition.h"
-#include "testhost/declared_params.h"
-#include "testhost/effect.h"
-#include "testhost/instance.h"
-#include "testhost/plugin.h"
-#include "testhost/smartfx.h"
+#include "testhost/images/composition.h"
+#include "testhost/effect/declared_params.h"
+#include "testhost/effect/effect.h"
+#include "testhost/effect/instance.h"
+#include "testhost/host/plugin.h"
+#include "testhost/effect/smartfx.h"
 
 #include <benchmark/benchmark.h>
 

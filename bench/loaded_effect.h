@@ -3,9 +3,9 @@
 // and parameter setup, undone in reverse.
 #pragma once
 
-#include "testhost/declared_params.h"
-#include "testhost/effect.h"
-#include "testhost/plugin.h"
+#include "testhost/effect/declared_params.h"
+#include "testhost/effect/effect.h"
+#include "testhost/host/plugin.h"
 
 #include <memory>
 #include <stdexcept>
