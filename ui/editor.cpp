@@ -11,7 +11,7 @@
 #include "translate/identifier_rewrite.h"
 #include "ui/editor_script.h"
 #include "ui/editor_text.h"
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 #include <cstring>
 
