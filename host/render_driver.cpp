@@ -12,8 +12,8 @@
 #include "base/suite_access.h"
 #include "lua/lua_runtime.h"
 #include "translate/shadertoy_fallback.h"
-#include "ui/debug_log.h"
-#include "ui/script_bridge.h"
+#include "bridge/debug_log.h"
+#include "bridge/script_bridge.h"
 
 #include <cstring>
 #include <memory>

@@ -7,8 +7,8 @@
 #include "lua/lua_check.h"
 #include "lua/script_reach.h"
 #include "support/text.h"
-#include "ui/debug_log.h"
-#include "ui/script_bridge.h"
+#include "bridge/debug_log.h"
+#include "bridge/script_bridge.h"
 
 #include <string>
 

@@ -17,10 +17,11 @@ ALLOWED = {
     "translate": {"support"},
     "engine": {"sdk", "support", "translate", "embedded"},
     "base": {"sdk", "support", "engine"},
+    "bridge": {"sdk", "support", "base", "embedded"},
     "storage": {"sdk", "support", "base"},
-    "ui": {"sdk", "support", "translate", "base", "storage", "embedded"},
-    "lua": {"sdk", "support", "engine", "base", "ui", "embedded"},
-    "host": {"sdk", "support", "translate", "engine", "base", "storage", "ui", "lua", "generated"},
+    "ui": {"sdk", "support", "translate", "base", "bridge", "storage", "embedded"},
+    "lua": {"sdk", "support", "engine", "base", "bridge", "embedded"},
+    "host": {"sdk", "support", "translate", "engine", "base", "bridge", "storage", "ui", "lua", "generated"},
     # The host simulator, one sub-folder a concern. Below qvhost/ it knows the
     # host's interface only, never this plug-in's folders.
     "testhost/os": {"sdk"},

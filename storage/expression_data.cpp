@@ -118,23 +118,32 @@ PF_Err readTextBlock(const AEGP_MemorySuite1 *memory, const ExpressionData &reco
 
 } // namespace
 
+LockedExpression::LockedExpression(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle)
+    : suites_(suites), memory_(memorySuite(suites)), lock_(in_data, handle) {}
+
+PF_Err LockedExpression::read(std::string *text) const
+{
+    text->clear();
+    const ExpressionData *record = lock_.as<ExpressionData>();
+    if (!record)
+        return PF_Err_OUT_OF_MEMORY;
+    return readTextBlock(memory_, *record, text);
+}
+
+PF_Err LockedExpression::write(const std::string &text)
+{
+    ExpressionData *record = lock_.as<ExpressionData>();
+    if (!record)
+        return PF_Err_OUT_OF_MEMORY;
+    return SetExpressionText(suites_, record, text.data(), text.size());
+}
+
 PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle, std::string *text)
 {
     text->clear();
     if (!handle)
         return PF_Err_UNRECOGNIZED_PARAM_TYPE;
-    const AEGP_MemorySuite1 *memory = memorySuite(suites);
-    HandleLock lock(in_data, handle);
-    const ExpressionData *record = lock.as<ExpressionData>();
-    if (!record)
-        return PF_Err_OUT_OF_MEMORY;
-    return readTextBlock(memory, *record, text);
-}
-
-PF_Err ReadRecordText(SuiteAccess &suites, const ExpressionData &record, std::string *text)
-{
-    text->clear();
-    return readTextBlock(memorySuite(suites), record, text);
+    return LockedExpression(suites, in_data, handle).read(text);
 }
 
 PF_Err SetExpressionText(SuiteAccess &suites, ExpressionData *record, const char *text, std::size_t length)

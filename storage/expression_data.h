@@ -9,6 +9,7 @@
 // text) is the `length` text bytes and one NUL, nothing else.
 #pragma once
 
+#include "base/handle_lock.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstddef>
@@ -56,8 +57,24 @@ PF_Err DisposeExpressionData(SuiteAccess &suites, PF_InData *in_data, PF_Arbitra
 PF_Err ReadExpressionText(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle,
                           std::string *text);
 
-// ReadExpressionText on a record its caller has locked.
-PF_Err ReadRecordText(SuiteAccess &suites, const ExpressionData &record, std::string *text);
+// The value in a handle, locked for as long as this lives, so that a read and
+// a later rewrite see the same record. The memory suite is taken before the
+// lock.
+class LockedExpression {
+public:
+    LockedExpression(SuiteAccess &suites, PF_InData *in_data, PF_ArbitraryH handle);
+
+    // ReadExpressionText's read: 4 when the handle could not be locked (a
+    // null handle among them), else the lock or unlock error of the text.
+    PF_Err read(std::string *text) const;
+    // SetExpressionText on the locked record; 4 when there is none.
+    PF_Err write(const std::string &text);
+
+private:
+    SuiteAccess &suites_;
+    const AEGP_MemorySuite1 *memory_;
+    HandleLock lock_;
+};
 
 // Replaces the text of a locked record whose text block is not locked:
 // resizes the block to `length` + 1, then stores the bytes and the NUL. The

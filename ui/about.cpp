@@ -3,7 +3,7 @@
 #include "ui/about_text.h"
 #include "base/global_data.h"
 #include "base/handle_lock.h"
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 namespace qv {
 

@@ -4,14 +4,13 @@
 
 #include "base/global_data.h"
 #include "base/language.h"
-#include "base/handle_lock.h"
 #include "base/param_indices.h"
 #include "base/suite_access.h"
+#include "bridge/script_bridge.h"
 #include "storage/expression_data.h"
 #include "translate/identifier_rewrite.h"
 #include "ui/editor_script.h"
 #include "ui/editor_text.h"
-#include "ui/script_bridge.h"
 
 #include <cstring>
 
@@ -31,10 +30,16 @@ void setReturnMessage(PF_OutData *out_data, const std::string &text)
     out_data->return_msg[size] = '\0';
 }
 
-// Stores `text`, marks the code changed and asks for a new render.
-PF_Err storeCode(const CommandArgs &a, ExpressionData *record, const std::string &text)
+// The code parameter's value, locked while the command reads and rewrites it.
+LockedExpression lockCode(const CommandArgs &a)
 {
-    PF_Err err = SetExpressionText(a.suites, record, text.data(), text.size());
+    return LockedExpression(a.suites, a.in_data, a.params[kCodeParam]->u.arb_d.value);
+}
+
+// Stores `text`, marks the code changed and asks for a new render.
+PF_Err storeCode(const CommandArgs &a, LockedExpression &value, const std::string &text)
+{
+    PF_Err err = value.write(text);
     if (!err) {
         a.params[kCodeParam]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
         a.out_data->out_flags |= PF_OutFlag_FORCE_RERENDER;
@@ -68,13 +73,10 @@ PF_Err EditCode(const CommandArgs &a, const GlobalData &global)
         setReturnMessage(a.out_data, "Premiere Pro is not supported yet.");
         return PF_Err_NONE;
     }
-    HandleLock lock(a.in_data, a.params[kCodeParam]->u.arb_d.value);
-    ExpressionData *record = lock.as<ExpressionData>();
-    if (!record)
-        return PF_Err_OUT_OF_MEMORY;
+    LockedExpression value = lockCode(a);
     std::string stored;
     ScriptResult run;
-    if (A_Err err = ReadRecordText(a.suites, *record, &stored))
+    if (PF_Err err = value.read(&stored))
         return err;
     const std::string shown = ToEditorText(stored);
     if (!runEditor(a, global, shown, run))
@@ -84,22 +86,19 @@ PF_Err EditCode(const CommandArgs &a, const GlobalData &global)
     std::string code = FromEditorText(run.result);
     if (isShadertoy(a))
         ShadertoyTranslator(code);
-    return storeCode(a, record, code);
+    return storeCode(a, value, code);
 }
 
 PF_Err ConvertCodeOnLanguageSwitch(const CommandArgs &a)
 {
     if (!isShadertoy(a))
         return PF_Err_NONE;
-    HandleLock lock(a.in_data, a.params[kCodeParam]->u.arb_d.value);
-    ExpressionData *record = lock.as<ExpressionData>();
-    if (!record)
-        return PF_Err_OUT_OF_MEMORY;
+    LockedExpression value = lockCode(a);
     std::string code;
-    if (A_Err err = ReadRecordText(a.suites, *record, &code))
+    if (PF_Err err = value.read(&code))
         return err;
     ShadertoyTranslator(code);  /* bytes after a NUL are code the user keeps, converted like the rest */
-    return storeCode(a, record, code);  /* even when nothing changed */
+    return storeCode(a, value, code);  /* even when nothing changed */
 }
 
 } // namespace qv

@@ -2,7 +2,7 @@
 
 #include "base/global_data.h"
 #include "base/handle_lock.h"
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 namespace qv {
 

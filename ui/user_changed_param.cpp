@@ -4,7 +4,7 @@
 #include "base/global_data.h"
 #include "base/handle_lock.h"
 #include "base/param_indices.h"
-#include "ui/debug_log.h"
+#include "bridge/debug_log.h"
 #include "ui/editor.h"
 #include "ui/reset.h"
 

@@ -1,4 +1,4 @@
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 #include "base/handle_lock.h"
 #include "base/handle_owner.h"

@@ -2,7 +2,7 @@
 // host would run it.
 #include "embedded/kDebugManagerScript.h"
 #include "testhost/scripting/script_engine.h"
-#include "ui/debug_log.h"
+#include "bridge/debug_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "ui/debug_log.h"
+#include "bridge/debug_log.h"
 
 #include "embedded/kDebugManagerScript.h"
 #include "base/global_data.h"
 #include "support/text.h"
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 namespace qv {
 

@@ -1,7 +1,7 @@
 #include "common/host_fixture.h"
 #include "base/suite_access.h"
 #include "testhost/scripting/script_engine.h"
-#include "ui/script_bridge.h"
+#include "bridge/script_bridge.h"
 
 #include <string>
 
