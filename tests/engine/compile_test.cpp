@@ -155,7 +155,7 @@ TEST_F(EngineTest, WholeInfoLogIsKeptWithTheUsersLineNumbers)
     for (int i = 0; i < 200; ++i)
         code += "undefined_" + std::to_string(i) + " = 1;\n";
     code += "}\n";
-    EXPECT_EQ(engine().render(code, &frame.ctx, true), qv::PassResult::Ran);
+    EXPECT_EQ(engine().render(code, &frame.ctx, true), qv::PassResult::CompileFailed);
     std::string fragment = engine().popError();
     const std::string header = "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\n";
     ASSERT_EQ(fragment.rfind(header, 0), 0u);

@@ -26,7 +26,8 @@ TEST_F(EngineTest, ASourceSeenAgainReusesItsProgram)
         EXPECT_EQ(frame.output.get(2, 2, 2), hostValue(static_cast<float>(slider), 8));
     }
     EXPECT_EQ(cachedPrograms(engine), 1u);
-    ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, false), qv::PassResult::Ran);  /* another source: another program */
+    /* another source (unwrapped, it does not compile): another entry */
+    ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, false), qv::PassResult::CompileFailed);
     drain(engine);
     EXPECT_EQ(cachedPrograms(engine), 2u);
 }
