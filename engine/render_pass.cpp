@@ -4,8 +4,8 @@
 #include "engine/gl_context.h"
 #include "engine/pixel_buffers.h"
 #include "engine/shader_assembly.h"
-#include "engine/tiles.h"
 #include "engine/textures.h"
+#include "engine/tiles.h"
 #include "engine/uniforms.h"
 
 #include <glad/gl.h>
@@ -87,8 +87,8 @@ void drawTiles(EngineState &s)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-// Compile, geometry, parameters and tiles, each only while the pass has
-// queued no message.
+// Compile, geometry, parameters and tiles: the geometry once the program
+// linked, each later stage only while the pass has queued no message.
 PassResult runStages(EngineState &s)
 {
     if (s.timings)
@@ -100,8 +100,7 @@ PassResult runStages(EngineState &s)
     }
     if (built != PassResult::Ran)
         return built;
-    if (!passFailed(s))
-        buildTiles(s);
+    buildTiles(s);
     if (!passFailed(s))
         loadParameters(s);
     if (!passFailed(s))

@@ -104,7 +104,7 @@ CachedProgram newEntry(EngineState &s)
     size_t before = s.errorQueue.size();
     buildProgram(s, entry);
     entry.messages.assign(s.errorQueue.begin() + static_cast<long>(before), s.errorQueue.end());
-    if (!entry.messages.empty()) {  /* a failure is kept for its messages only */
+    if (entry.built != PassResult::Ran) {  /* a failure is kept for its messages and result only */
         glDeleteProgram(entry.program);
         entry.program = 0;
     } else {
