@@ -4,7 +4,7 @@
 // draw and read-back of every tile, and write-back (writeTile). Needs a
 // display: run it through scripts/with-display.sh.
 #include "engine/engine_probe.h"
-#include "engine/glsl_core.h"
+#include "engine/thread_engines.h"
 
 #include <benchmark/benchmark.h>
 

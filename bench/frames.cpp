@@ -6,7 +6,7 @@
 // display: run it through scripts/with-display.sh.
 #include "bench/loaded_effect.h"
 #include "engine/engine_probe.h"
-#include "engine/glsl_core.h"
+#include "engine/thread_engines.h"
 #include "base/param_indices.h"
 #include "testhost/images/composition.h"
 #include "testhost/effect/declared_params.h"

@@ -2,7 +2,7 @@
 // first through the output) against the GLSL language rendering the same
 // shader once on the driver's engine. Needs a display.
 #include "bench/lua_frame.h"
-#include "engine/glsl_core.h"
+#include "engine/thread_engines.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // (with the wrapping memory, and with a memory forgotten every frame, which
 // is what each frame would cost without it), and code neither compiles.
 // Needs a display: run it through scripts/with-display.sh.
-#include "engine/glsl_core.h"
-#include "translate/shadertoy_fallback.h"
+#include "engine/thread_engines.h"
+#include "host/shadertoy_wrapping.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,11 +53,7 @@ void BM_ShadertoyFrame(benchmark::State &state)
     size_t passes = 0;
     qv::ShadertoyPass pass = [&](const std::string &source) {
         ++passes;
-        engine.render(source, &frame.ctx, true);
-        std::vector<std::string> messages;
-        while (engine.hasError())
-            messages.push_back(engine.popError());
-        return messages;
+        return qv::RenderAndTakeErrors(engine, source, &frame.ctx, true);
     };
     const std::string code = kCodes[state.range(0)];
     qv::WrappingMemory memory;

@@ -29,6 +29,7 @@
 // scripts/with-display.sh.
 #include "bench/gl_census.h"
 #include "bench/loaded_effect.h"
+#include "engine/thread_engines.h"
 #include "base/param_indices.h"
 #include "testhost/images/composition.h"
 #include "testhost/effect/declared_params.h"
@@ -98,7 +99,7 @@ long heapInUseKiB()
 GlCensus engineCensus()
 {
     return takeGlCensus(qv::driverEngine()) + takeGlCensus(qv::luaGlslEngine()) +
-           takeGlCensus(qv::luaFullGlslEngine());
+           takeGlCensus(qv::luaUnwrappedGlslEngine());
 }
 
 Sample takeSample(const std::string &phase, long step)

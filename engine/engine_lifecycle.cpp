@@ -1,12 +1,9 @@
 #include "engine/engine_lifecycle.h"
 
+#include "engine/thread_engines.h"
 #include "engine/window_owners.h"
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
-#endif
+#include "support/platform.h"
 
 #include <glad/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -48,12 +45,9 @@ void relaxMesaShaderRules()
 void pinControllerLibraries()
 {
 #ifdef _WIN32
-    static const wchar_t *const libraries[] = {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll",
-                                               L"xinput1_2.dll", L"xinput1_1.dll", L"dinput8.dll"};
-    for (const wchar_t *library : libraries) {
-        HMODULE module = nullptr;
-        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, library, &module);  /* not loaded: nothing to do */
-    }
+    for (const char *library : {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll", "xinput1_2.dll",
+                                "xinput1_1.dll", "dinput8.dll"})
+        platform::PinLoadedLibrary(library);  /* not loaded: nothing to do */
 #endif
 }
 } // namespace

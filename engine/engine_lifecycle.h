@@ -19,11 +19,6 @@ void globalShutdown();
 
 // The rest holds engineMutex in its caller.
 
-// Ends the engines of threads that ended while another thread held the
-// engine lock (Windows only; see thread_engines.cpp). Leaves no context
-// current.
-void endOrphanedEngines();
-
 // Initialises GLFW unless it is ready. A failed glfwInit leaves it not ready,
 // so a later render tries again; the failure then shows as a window that
 // could not be created.

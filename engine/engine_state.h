@@ -1,5 +1,6 @@
 // Internal: everything one engine owns, read and written by the stage modules
-// (gl_context, shader_assembly, uniforms, tiles, pixel_buffers, render_pass).
+// (gl_context, shader_assembly, uniforms, textures, tiles, pixel_buffers,
+// render_pass).
 // Every function over it runs with engineMutex held by the public operation
 // that called it.
 #pragma once
@@ -36,6 +37,7 @@ struct EngineState {
     std::deque<std::string> errorQueue;
     GLFWwindow *window = nullptr;
     unsigned program = 0;  // the pass's program, owned by `programs`
+    UniformLocations locations;  // the pass's program's, copied from `programs`
     ProgramCache programs;
     unsigned vbo = 0;
     unsigned vao = 0;

@@ -9,6 +9,7 @@
 #include "engine/engine_faults.h"
 #include "engine/gl_context.h"
 #include "engine/render_pass.h"
+#include "engine/thread_engines.h"
 #include "embedded/kVertexShaderText.h"
 
 #include <cstdlib>
@@ -46,11 +47,11 @@ GLSLCore::~GLSLCore()
     s.stagingCapacity = 0;
 }
 
-int GLSLCore::render(const std::string &code, PassFrame *frame, bool wrap)
+PassResult GLSLCore::render(const std::string &code, PassFrame *ctx, bool wrap)
 {
     Lock lock(engineMutex());
     endOrphanedEngines();
-    return runPass(*state, code, frame, wrap);
+    return runPass(*state, code, ctx, wrap);
 }
 
 bool GLSLCore::hasError()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/pass_frame.h"
+#include "engine/pass_result.h"
 
 #include <memory>
 #include <string>
@@ -19,11 +20,10 @@ public:
     GLSLCore(const GLSLCore &) = delete;
     GLSLCore &operator=(const GLSLCore &) = delete;
 
-    // One pass: 0 when it ran its course (compile errors are queued), -1 when
-    // it refused to start, 1 when frame->stop said stop between two pieces of
-    // drawing: no message is queued for that and the output's pixels are
-    // partial, so the caller returns the host's cancel code.
-    int render(const std::string &code, PassFrame *frame, bool wrap);
+    // One pass into ctx's output; what it did (engine/pass_result.h). After
+    // Stopped the output's pixels are partial, so the caller returns the
+    // host's cancel code.
+    PassResult render(const std::string &code, PassFrame *ctx, bool wrap);
     bool hasError();
     std::string popError();  // oldest first; "" when empty
 
@@ -31,11 +31,5 @@ private:
     friend class EngineProbe;  // test-only inspection, engine/engine_probe.h
     std::unique_ptr<EngineState> state;
 };
-
-// The thread's engines, one per calling site, each made on first
-// use in the thread and destroyed when the thread ends.
-GLSLCore &driverEngine();
-GLSLCore &luaGlslEngine();
-GLSLCore &luaFullGlslEngine();
 
 } // namespace qv

@@ -17,9 +17,9 @@ namespace {
 // The host's full scales: 8-bit channels end at 255, 16-bit ones at 32768.
 constexpr int kMax8 = PF_MAX_CHAN8;
 constexpr int kMax16 = PF_MAX_CHAN16;
-constexpr float kFull8 = float(kMax8);
-constexpr float kFull16 = float(kMax16);
-constexpr float kInv16 = 1.0f / kFull16;  // exact: a power of two
+constexpr float kScale8 = float(kMax8);
+constexpr float kScale16 = float(kMax16);
+constexpr float kInv16 = 1.0f / kScale16;  // exact: a power of two
 constexpr float kUnorm16Max = 65535.0f;   // GL's 16-bit normalised full scale
 
 // A pixel row's start, with rowbytes taken as signed (the host's addressing).
@@ -33,10 +33,10 @@ void rowToFloat8Scalar(const uint8_t *src, float *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const uint8_t *p = src + 4 * i;  /* alpha, red, green, blue */
         float *q = dst + 4 * i;
-        q[0] = p[1] / kFull8;
-        q[1] = p[2] / kFull8;
-        q[2] = p[3] / kFull8;
-        q[3] = p[0] / kFull8;
+        q[0] = p[1] / kScale8;
+        q[1] = p[2] / kScale8;
+        q[2] = p[3] / kScale8;
+        q[3] = p[0] / kScale8;
     }
 }
 
@@ -84,10 +84,10 @@ void rowToHost8Scalar(const float *src, uint8_t *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const float *p = src + 4 * i;
         uint8_t *q = dst + 4 * i;
-        q[0] = static_cast<uint8_t>(static_cast<int>(clamp01(p[3]) * kFull8));
-        q[1] = static_cast<uint8_t>(static_cast<int>(clamp01(p[0]) * kFull8));
-        q[2] = static_cast<uint8_t>(static_cast<int>(clamp01(p[1]) * kFull8));
-        q[3] = static_cast<uint8_t>(static_cast<int>(clamp01(p[2]) * kFull8));
+        q[0] = static_cast<uint8_t>(static_cast<int>(clamp01(p[3]) * kScale8));
+        q[1] = static_cast<uint8_t>(static_cast<int>(clamp01(p[0]) * kScale8));
+        q[2] = static_cast<uint8_t>(static_cast<int>(clamp01(p[1]) * kScale8));
+        q[3] = static_cast<uint8_t>(static_cast<int>(clamp01(p[2]) * kScale8));
     }
 }
 
@@ -96,10 +96,10 @@ void rowToHost16Scalar(const float *src, uint16_t *dst, int64_t count)
     for (int64_t i = 0; i < count; ++i) {
         const float *p = src + 4 * i;
         uint16_t *q = dst + 4 * i;
-        q[0] = static_cast<uint16_t>(static_cast<int>(clamp01(p[3]) * kFull16));
-        q[1] = static_cast<uint16_t>(static_cast<int>(clamp01(p[0]) * kFull16));
-        q[2] = static_cast<uint16_t>(static_cast<int>(clamp01(p[1]) * kFull16));
-        q[3] = static_cast<uint16_t>(static_cast<int>(clamp01(p[2]) * kFull16));
+        q[0] = static_cast<uint16_t>(static_cast<int>(clamp01(p[3]) * kScale16));
+        q[1] = static_cast<uint16_t>(static_cast<int>(clamp01(p[0]) * kScale16));
+        q[2] = static_cast<uint16_t>(static_cast<int>(clamp01(p[1]) * kScale16));
+        q[3] = static_cast<uint16_t>(static_cast<int>(clamp01(p[2]) * kScale16));
     }
 }
 
@@ -131,7 +131,7 @@ inline __m128 clamp01x4(__m128 v)
 void rowToFloat8(const uint8_t *src, float *dst, int64_t count)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128 full = _mm_set1_ps(kFull8);
+    const __m128 scale = _mm_set1_ps(kScale8);
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
         __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 4 * i));
@@ -139,7 +139,7 @@ void rowToFloat8(const uint8_t *src, float *dst, int64_t count)
         __m128i words[4] = {_mm_unpacklo_epi16(lo, zero), _mm_unpackhi_epi16(lo, zero),
                             _mm_unpacklo_epi16(hi, zero), _mm_unpackhi_epi16(hi, zero)};
         for (int k = 0; k < 4; ++k)
-            _mm_storeu_ps(dst + 4 * (i + k), argbToRgba(_mm_div_ps(_mm_cvtepi32_ps(words[k]), full)));
+            _mm_storeu_ps(dst + 4 * (i + k), argbToRgba(_mm_div_ps(_mm_cvtepi32_ps(words[k]), scale)));
     }
     rowToFloat8Scalar(src + 4 * i, dst + 4 * i, count - i);
 }
@@ -166,19 +166,19 @@ void rowToFloat32(const float *src, float *dst, int64_t count)
 }
 
 // Clamped, scaled and truncated: four pixels' channels as 32-bit integers.
-inline __m128i toInt(const float *src, __m128 full)
+inline __m128i toInt(const float *src, __m128 scale)
 {
-    return _mm_cvttps_epi32(_mm_mul_ps(clamp01x4(rgbaToArgb(_mm_loadu_ps(src))), full));
+    return _mm_cvttps_epi32(_mm_mul_ps(clamp01x4(rgbaToArgb(_mm_loadu_ps(src))), scale));
 }
 
 void rowToHost8(const float *src, uint8_t *dst, int64_t count)
 {
-    const __m128 full = _mm_set1_ps(kFull8);
+    const __m128 scale = _mm_set1_ps(kScale8);
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const float *p = src + 4 * i;
-        __m128i a = _mm_packs_epi32(toInt(p, full), toInt(p + 4, full));
-        __m128i b = _mm_packs_epi32(toInt(p + 8, full), toInt(p + 12, full));
+        __m128i a = _mm_packs_epi32(toInt(p, scale), toInt(p + 4, scale));
+        __m128i b = _mm_packs_epi32(toInt(p + 8, scale), toInt(p + 12, scale));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i), _mm_packus_epi16(a, b));
     }
     rowToHost8Scalar(src + 4 * i, dst + 4 * i, count - i);
@@ -186,13 +186,13 @@ void rowToHost8(const float *src, uint8_t *dst, int64_t count)
 
 void rowToHost16(const float *src, uint16_t *dst, int64_t count)
 {
-    const __m128 full = _mm_set1_ps(kFull16);
+    const __m128 scale = _mm_set1_ps(kScale16);
     const __m128i bias = _mm_set1_epi32(kMax16);   /* 0..32768 moved into signed 16-bit range */
     const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
     int64_t i = 0;
     for (; i + 2 <= count; i += 2) {
         const float *p = src + 4 * i;
-        __m128i a = _mm_sub_epi32(toInt(p, full), bias), b = _mm_sub_epi32(toInt(p + 4, full), bias);
+        __m128i a = _mm_sub_epi32(toInt(p, scale), bias), b = _mm_sub_epi32(toInt(p + 4, scale), bias);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * i), _mm_xor_si128(_mm_packs_epi32(a, b), flip));
     }
     rowToHost16Scalar(src + 4 * i, dst + 4 * i, count - i);

@@ -4,6 +4,7 @@
 #include "engine/gl_context.h"
 #include "engine/pixel_buffers.h"
 #include "engine/shader_assembly.h"
+#include "engine/textures.h"
 #include "engine/tiles.h"
 #include "engine/uniforms.h"
 
@@ -15,15 +16,15 @@ namespace {
 
 // Steps 1 to 3 of a pass: a context (made again if need be) and a usable
 // render context, or the reason queued.
-bool readyFor(EngineState &s, const PassFrame *frame)
+bool readyFor(EngineState &s, const PassFrame *ctx)
 {
     if (!ensureContext(s))
         return false;
-    if (!frame) {
+    if (!ctx) {
         queueError(s, msg::kUserDataLost);
         return false;
     }
-    if (frame->useOutputAsInput && !s.outBufferLayer) {
+    if (ctx->useOutputAsInput && !s.outBufferLayer) {
         queueError(s, msg::kOutputBufferCrashed);
         return false;
     }
@@ -86,42 +87,45 @@ void drawTiles(EngineState &s)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-// Compile, geometry, parameters and tiles, each only while the pass has
-// queued no message.
-void runStages(EngineState &s)
+// Compile, geometry, parameters and tiles: the geometry once the program
+// linked, each later stage only while the pass has queued no message.
+PassResult runStages(EngineState &s)
 {
     if (s.timings)
         *s.timings = PassTimings();
+    PassResult built;
     {
         StageTimer timer(s.timings, &PassTimings::compile);
-        compileProgram(s);
+        built = compileProgram(s);
     }
-    if (!passFailed(s))
-        buildTiles(s);
+    if (built != PassResult::Ran)
+        return built;
+    buildTiles(s);
     if (!passFailed(s))
         loadParameters(s);
     if (!passFailed(s))
         drawTiles(s);
+    return s.stopped ? PassResult::Stopped : PassResult::Ran;
 }
 
 } // namespace
 
-int runPass(EngineState &s, const std::string &code, PassFrame *frame, bool wrap)
+PassResult runPass(EngineState &s, const std::string &code, PassFrame *ctx, bool wrap)
 {
-    if (!readyFor(s, frame))
-        return -1;
-    s.ctx = frame;
+    if (!readyFor(s, ctx))
+        return PassResult::Refused;
+    s.ctx = ctx;
     s.stopped = false;
     s.piecePixels = 0;
     s.passErrorMark = s.errorQueue.size();  /* messages left from initialisation do not stop the pass */
     s.fragmentSource = wrap ? makeFragmentSource(code, kGlslVersion) : code;
     makeCurrent(s);
     glBindFramebuffer(GL_FRAMEBUFFER, s.fbo);
-    runStages(s);
+    PassResult result = runStages(s);
     glBindTexture(GL_TEXTURE_2D, 0);
     releasePassObjects(s);
     releaseCurrent();
-    return s.stopped ? kPassStopped : 0;
+    return result;
 }
 
 } // namespace qv

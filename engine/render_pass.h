@@ -8,10 +8,7 @@
 
 namespace qv {
 
-constexpr int kPassStopped = 1;
-
-// render's work under the engine lock: 0, -1 when the pass refused to start,
-// kPassStopped when its stop callback ended it early (nothing queued).
-int runPass(EngineState &s, const std::string &code, PassFrame *frame, bool wrap);
+// render's work under the engine lock.
+PassResult runPass(EngineState &s, const std::string &code, PassFrame *ctx, bool wrap);
 
 } // namespace qv

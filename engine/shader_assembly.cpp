@@ -3,6 +3,7 @@
 #include "engine/shader_assembly.h"
 
 #include "engine/engine_messages.h"
+#include "engine/uniforms.h"
 
 #include "translate/glsl_measure.h"
 
@@ -65,16 +66,20 @@ std::string makeFragmentSource(const std::string &code, int version)
 
 namespace {
 
-// Compiles both stages and links them, queuing the failures' messages.
-unsigned buildProgram(EngineState &s)
+// Compiles both stages and links them into entry.program, queuing the
+// failures' messages; entry.built says which step failed first.
+void buildProgram(EngineState &s, CachedProgram &entry)
 {
     std::string log;
     unsigned vertex = 0, fragment = 0;
-    if (!compileStage(GL_VERTEX_SHADER, s.vertexSource, vertex, log))
+    bool compiled = compileStage(GL_VERTEX_SHADER, s.vertexSource, vertex, log);
+    if (!compiled)
         queueError(s, msg::kVertexCompileFailed + log);
     log.clear();
-    if (!compileStage(GL_FRAGMENT_SHADER, s.fragmentSource, fragment, log))
+    if (!compileStage(GL_FRAGMENT_SHADER, s.fragmentSource, fragment, log)) {
         queueError(s, msg::kFragmentCompileFailed + log);
+        compiled = false;
+    }
     unsigned program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
@@ -85,31 +90,45 @@ unsigned buildProgram(EngineState &s)
         queueError(s, msg::kLinkFailed + infoLog(program, glGetProgramiv, glGetProgramInfoLog));
     glDeleteShader(vertex);
     glDeleteShader(fragment);
-    return program;
+    entry.program = program;
+    entry.built = !compiled ? PassResult::CompileFailed : !ok ? PassResult::LinkFailed : PassResult::Ran;
+}
+
+// A new cache entry for the current sources: the program with its uniform
+// locations, or, for a failure, only its messages and result.
+CachedProgram newEntry(EngineState &s)
+{
+    CachedProgram entry;
+    entry.vertexSource = s.vertexSource;
+    entry.fragmentSource = s.fragmentSource;
+    size_t before = s.errorQueue.size();
+    buildProgram(s, entry);
+    entry.messages.assign(s.errorQueue.begin() + static_cast<long>(before), s.errorQueue.end());
+    if (entry.built != PassResult::Ran) {  /* a failure is kept for its messages and result only */
+        glDeleteProgram(entry.program);
+        entry.program = 0;
+    } else {
+        entry.locations = lookUpUniforms(entry.program);
+    }
+    return entry;
 }
 
 } // namespace
 
-int compileProgram(EngineState &s)
+PassResult compileProgram(EngineState &s)
 {
     CachedProgram *cached = findProgram(s.programs, s.vertexSource, s.fragmentSource);
     if (!cached) {
-        size_t before = s.errorQueue.size();
-        CachedProgram entry{s.vertexSource, s.fragmentSource, buildProgram(s), {}, 0};
-        entry.messages.assign(s.errorQueue.begin() + static_cast<long>(before), s.errorQueue.end());
-        if (!entry.messages.empty()) {  /* a failure is kept for its messages only */
-            glDeleteProgram(entry.program);
-            entry.program = 0;
-        }
-        keepProgram(s.programs, std::move(entry));
+        keepProgram(s.programs, newEntry(s));
         cached = &s.programs.entries.back();
     } else {
         for (const std::string &message : cached->messages)
             queueError(s, message);
     }
     s.program = cached->program;
+    s.locations = cached->locations;
     glUseProgram(s.program);
-    return 0;
+    return cached->built;
 }
 
 } // namespace qv

@@ -14,8 +14,10 @@ constexpr int kGlslVersion = 330;
 std::string makeFragmentSource(const std::string &code, int version);
 
 // Compiles s.vertexSource and s.fragmentSource and links them into
-// s.program, made current; failures are queued (a failed stage does not stop
-// the ones after it). Always 0.
-int compileProgram(EngineState &s);
+// s.program (its uniform locations into s.locations), made current; failures
+// are queued (a failed stage does not stop the ones after it). Ran when it
+// linked, else CompileFailed or LinkFailed. A source seen before is taken
+// from the cache with its messages and result.
+PassResult compileProgram(EngineState &s);
 
 } // namespace qv

@@ -17,4 +17,17 @@ inline std::string TakeEngineErrors(GLSLCore &engine)
     return log;
 }
 
+// What a pass did and every message it queued, joined ("" when none).
+struct PassReport {
+    PassResult result = PassResult::Ran;
+    std::string log;
+};
+
+// One pass of `engine` into ctx's output, its messages taken.
+inline PassReport RenderAndTakeErrors(GLSLCore &engine, const std::string &code, PassFrame *ctx, bool wrap)
+{
+    PassResult result = engine.render(code, ctx, wrap);
+    return PassReport{result, TakeEngineErrors(engine)};
+}
+
 } // namespace qv

@@ -10,9 +10,10 @@
 // the engine lock is taken, the ending thread's engines are left to the next
 // engine operation of another thread, which ends them (their window went
 // with the thread; their contexts are deleted from there).
+#include "engine/thread_engines.h"
+
 #include "engine/engine_lifecycle.h"
 #include "engine/gl_context.h"
-#include "engine/glsl_core.h"
 #include "support/thread_owned.h"
 
 #include <memory>
@@ -23,7 +24,7 @@ namespace qv {
 namespace {
 
 struct ThreadEngines {
-    std::unique_ptr<GLSLCore> driver, luaGlsl, luaFullGlsl;
+    std::unique_ptr<GLSLCore> driver, luaGlsl, luaUnwrappedGlsl;
 };
 
 std::mutex &orphansMutex()
@@ -88,9 +89,9 @@ GLSLCore &luaGlslEngine()
     return made(threadEngines().luaGlsl);
 }
 
-GLSLCore &luaFullGlslEngine()
+GLSLCore &luaUnwrappedGlslEngine()
 {
-    return made(threadEngines().luaFullGlsl);
+    return made(threadEngines().luaUnwrappedGlsl);
 }
 
 } // namespace qv

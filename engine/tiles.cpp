@@ -2,6 +2,8 @@
 
 #include <glad/gl.h>
 
+#include <cassert>
+
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -92,11 +94,7 @@ TileRect tileRect(const EngineState &s, const TileGrid &grid, int64_t k)
 
 void buildTiles(EngineState &s)
 {
-    if (s.vao || s.vbo) {  /* left from an earlier pass */
-        glDeleteVertexArrays(1, &s.vao);
-        glDeleteBuffers(1, &s.vbo);
-        s.vao = s.vbo = 0;
-    }
+    assert(!s.vao && !s.vbo);  /* every pass ends in releasePassObjects, their one release point */
     TileGrid grid = tileGrid(s);
     std::vector<float> vertices(static_cast<size_t>(grid.count() * kFloatsPerTile));
     float *out = vertices.data();

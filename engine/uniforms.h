@@ -1,35 +1,17 @@
-// Internal: the parameter bank, time and sizes as uniforms of s.program, and
-// the input, output and layer buffers as textures on fixed units with the
-// pass's sampler state.
+// Internal: the parameter bank, time and sizes, and the sampler units as
+// uniforms of s.program, at locations looked up once per program.
 #pragma once
 
 #include "engine/engine_state.h"
 
 namespace qv {
 
-constexpr int kUnitInput = 0;
-constexpr int kUnitOutput = 1;
-constexpr int kFirstLayerUnit = 2;
+// Every location the engine sets, looked up in a linked program.
+UniformLocations lookUpUniforms(unsigned program);
 
 // Bank, frame and size uniforms, and unclamped read-back; false (message
 // queued) when the pass has no render context.
 bool loadUniforms(EngineState &s);
-
-// The buffer behind each texture unit; null where the unit has none.
-struct TextureSources {
-    PF_EffectWorld *unit[kTextureUnits] = {};
-};
-TextureSources textureSources(const PassFrame &ctx);
-
-// Grows the staging buffer for the largest source; false (message queued) if
-// it cannot, or if a source is larger than the GL allows for a texture.
-bool stageForTextures(EngineState &s, const TextureSources &sources);
-
-// The source's pixels, clipped to the frame, into the staging buffer.
-void convertSource(EngineState &s, const PF_EffectWorld *source);
-
-// Defines unit `unit`'s texture from the staging buffer; layers record their size.
-void defineTexture(EngineState &s, int unit, const PF_EffectWorld *source, float *layerResolution);
 
 // layerResolution and the sampler units.
 void setSamplerUniforms(EngineState &s, const float *layerResolution);

@@ -1,44 +1,33 @@
 #include "engine/window_owners.h"
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "support/platform.h"
 
+#include <cstdint>
 #include <unordered_map>
 
 namespace qv {
 namespace {
 
-std::unordered_map<GLFWwindow *, DWORD> &owners()
+std::unordered_map<GLFWwindow *, std::uint32_t> &owners()
 {
-    static auto *table = new std::unordered_map<GLFWwindow *, DWORD>;
+    static auto *table = new std::unordered_map<GLFWwindow *, std::uint32_t>;
     return *table;
 }
 
-DWORD helperOwner = 0;
+std::uint32_t helperOwner = 0;
 
 // A thread that ended took its windows with it.
-bool running(DWORD thread)
+bool ownedElsewhere(std::uint32_t thread)
 {
-    HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, thread);
-    if (!handle)
-        return false;
-    bool alive = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
-    CloseHandle(handle);
-    return alive;
-}
-
-bool ownedElsewhere(DWORD thread)
-{
-    return thread != 0 && thread != GetCurrentThreadId() && running(thread);
+    return thread != 0 && thread != platform::CurrentThreadId() && platform::ThreadRunning(thread);
 }
 
 } // namespace
 
-void noteGlfwInitialised() { helperOwner = GetCurrentThreadId(); }
+void noteGlfwInitialised() { helperOwner = platform::CurrentThreadId(); }
 
-void noteWindowMade(GLFWwindow *window) { owners()[window] = GetCurrentThreadId(); }
+void noteWindowMade(GLFWwindow *window) { owners()[window] = platform::CurrentThreadId(); }
 
 void noteWindowDestroyed(GLFWwindow *window) { owners().erase(window); }
 

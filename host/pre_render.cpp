@@ -75,9 +75,9 @@ PF_Err readFrameRate(SuiteAccess &suites, PF_InData *in_data, double *fps)
 }
 
 PF_Err checkoutLayer(PF_InData *in_data, PF_PreRenderExtra *extra, PF_ParamIndex index,
-                     const PF_RenderRequest &request, PF_CheckoutResult *result)
+                     const PF_RenderRequest &outputRequest, PF_CheckoutResult *result)
 {
-    return extra->cb->checkout_layer(in_data->effect_ref, index, index, &request, in_data->current_time,
+    return extra->cb->checkout_layer(in_data->effect_ref, index, index, &outputRequest, in_data->current_time,
                                      in_data->time_step, in_data->time_scale, result);
 }
 
@@ -116,29 +116,29 @@ PF_Err OnSmartPreRender(const CommandArgs &a)
 {
     PF_InData *in_data = a.in_data;
     PF_PreRenderExtra *extra = static_cast<PF_PreRenderExtra *>(a.extra);
-    PF_RenderRequest request = extra->input->output_request;
-    RenderRequest *frame = &HandRenderRequestToHost(extra);
+    PF_RenderRequest outputRequest = extra->input->output_request;
+    RenderRequest *request = &HandRenderRequestToHost(extra);
 
-    PF_Err err = readCode(a.suites, in_data, frame);
-    readSettings(in_data, frame);
+    PF_Err err = readCode(a.suites, in_data, request);
+    readSettings(in_data, request);
     if (!err)
-        err = readFrameRate(a.suites, in_data, &frame->fps);
-    BuildParamSnapshot(in_data, &frame->params);
+        err = readFrameRate(a.suites, in_data, &request->fps);
+    BuildParamSnapshot(in_data, &request->params);
     for (int i = 0; i < kBankSize; ++i)
-        frame->loadLayer[i] = checkboxValue(in_data, kFirstLoadLayerParam + i) != 0;
-    request.preserve_rgb_of_zero_alpha = true;
+        request->loadLayer[i] = checkboxValue(in_data, kFirstLoadLayerParam + i) != 0;
+    outputRequest.preserve_rgb_of_zero_alpha = true;
 
     PF_CheckoutResult input;
     std::memset(&input, 0, sizeof input);
     if (!err)
-        err = checkoutLayer(in_data, extra, kInputLayerParam, request, &input);
+        err = checkoutLayer(in_data, extra, kInputLayerParam, outputRequest, &input);
     extra->output->result_rect = input.result_rect;
     extra->output->max_result_rect = input.max_result_rect;
     for (int i = 0; i < kBankSize && !err; ++i) {
-        if (frame->loadLayer[i]) {
+        if (request->loadLayer[i]) {
             PF_CheckoutResult layer;
             std::memset(&layer, 0, sizeof layer);
-            err = checkoutLayer(in_data, extra, kFirstLayerParam + i, request, &layer);
+            err = checkoutLayer(in_data, extra, kFirstLayerParam + i, outputRequest, &layer);
         }
     }
     return err;

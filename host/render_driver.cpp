@@ -2,23 +2,22 @@
 // its disposal function, so the render reads and fills it and never frees it.
 #include "host/render_driver.h"
 
-#include "engine/glsl_core.h"
+#include "engine/thread_engines.h"
 #include "engine/take_errors.h"
 #include "base/global_data.h"
 #include "host/global_setup.h"
+#include "host/shadertoy_wrapping.h"
 #include "base/handle_lock.h"
 #include "base/param_indices.h"
 #include "base/render_context.h"
 #include "base/suite_access.h"
 #include "lua/lua_runtime.h"
-#include "translate/shadertoy_fallback.h"
 #include "bridge/debug_log.h"
 #include "bridge/script_bridge.h"
 
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace qv {
 namespace {
@@ -40,44 +39,44 @@ PF_Err checkoutBuffers(PF_InData *in_data, PF_SmartRenderExtra *extra, RenderReq
     return err;
 }
 
-void fillContext(PCData *pc, PF_InData *in_data, const RenderRequest &request, short bitdepth, SuiteAccess &suites,
+void fillContext(PCData *ctx, PF_InData *in_data, const RenderRequest &request, short bitdepth, SuiteAccess &suites,
                  const GlobalData *global)
 {
-    pc->depth = bitdepth;
-    pc->bytesPerPixel = static_cast<int16_t>(bitdepth >> 1);
-    pc->width = request.outputWorld->width;
-    pc->height = request.outputWorld->height;
-    pc->inputWorld = request.inputWorld;
-    pc->outputWorld = request.outputWorld;
-    std::memcpy(pc->layerWorlds, request.layerWorlds, sizeof pc->layerWorlds);
-    pc->time = request.time;
-    pc->fps = request.fps;
-    pc->wrapU = request.wrapU;
-    pc->wrapV = request.wrapV;
-    pc->magFilter = request.magFilter;
-    pc->minFilter = request.minFilter;
-    pc->debugLog = request.debug ? 1 : 0;
-    pc->suites = &suites;
-    pc->pluginFolder = global ? global->pluginFolder : "";
-    pc->useOutputAsInput = 0;
-    pc->abortCheck = in_data->inter.abort;  /* lets a long Lua run stop when the host cancels */
-    pc->effectRef = in_data->effect_ref;
-    pc->scriptAccess = global ? global->scriptAccessAllowed.load() : 0;
+    ctx->depth = bitdepth;
+    ctx->bytesPerPixel = static_cast<int16_t>(bitdepth >> 1);
+    ctx->width = request.outputWorld->width;
+    ctx->height = request.outputWorld->height;
+    ctx->inputWorld = request.inputWorld;
+    ctx->outputWorld = request.outputWorld;
+    std::memcpy(ctx->layerWorlds, request.layerWorlds, sizeof ctx->layerWorlds);
+    ctx->time = request.time;
+    ctx->fps = request.fps;
+    ctx->wrapU = request.wrapU;
+    ctx->wrapV = request.wrapV;
+    ctx->magFilter = request.magFilter;
+    ctx->minFilter = request.minFilter;
+    ctx->debugLog = request.debug ? 1 : 0;
+    ctx->suites = &suites;
+    ctx->pluginFolder = global ? global->pluginFolder : "";
+    ctx->useOutputAsInput = 0;
+    ctx->abortCheck = in_data->inter.abort;  /* lets a long Lua run stop when the host cancels */
+    ctx->effectRef = in_data->effect_ref;
+    ctx->scriptAccess = global ? global->scriptAccessAllowed.load() : 0;
 }
 
 // The engine's stop callback: the host's abort callback, remembered once it
 // said stop so the render can report the cancel.
 struct HostStop {
-    const PCData *pc = nullptr;
+    const PCData *ctx = nullptr;
     bool asked = false;
 };
 
 bool hostWantsStop(void *context)
 {
     HostStop &stop = *static_cast<HostStop *>(context);
-    if (!stop.asked && stop.pc->abortCheck) {
+    if (!stop.asked && stop.ctx->abortCheck) {
         try {
-            stop.asked = stop.pc->abortCheck(stop.pc->effectRef) != PF_Err_NONE;
+            stop.asked = stop.ctx->abortCheck(stop.ctx->effectRef) != PF_Err_NONE;
         } catch (...) {
             stop.asked = true;  /* a host that cannot answer is not kept waiting on */
         }
@@ -103,24 +102,27 @@ std::string withUserLineNumbers(const std::string &source, const std::string &co
 }
 
 // One pass of the thread's driver engine (Shadertoy code: a second with the
-// full wrapping when the first does not compile); every queued message,
-// oldest first, joined with nothing between them.
-std::optional<std::string> runGlsl(const RenderRequest &request, PCData *pc)
+// full wrapping when the first does not compile, shadertoy_wrapping.h).
+PassReport renderGlsl(const RenderRequest &request, PCData *ctx)
 {
     std::string code = withoutByteOrderMark(request.code.c_str());  /* the code ends at its first NUL */
     GLSLCore &engine = driverEngine();
     if (request.language == Language::Shadertoy)
         return renderShadertoy(code, driverWrappingMemory(), [&](const std::string &source) {
-            engine.render(withUserLineNumbers(source, code), pc, true);
-            std::vector<std::string> messages;
-            while (engine.hasError())
-                messages.push_back(engine.popError());
-            return messages;
+            return RenderAndTakeErrors(engine, withUserLineNumbers(source, code), ctx, true);
         });
-    engine.render(code, pc, true);
-    if (!engine.hasError())
-        return std::nullopt;
-    return TakeEngineErrors(engine);
+    return RenderAndTakeErrors(engine, code, ctx, true);
+}
+
+// The GLSL or Shadertoy code into ctx's output: the host's cancel code when
+// the host stopped the pass (its pixels are partial); `message` gets the
+// pass's messages when it queued any.
+PF_Err runGlsl(const RenderRequest &request, PCData *ctx, std::optional<std::string> &message)
+{
+    PassReport report = renderGlsl(request, ctx);
+    if (!report.log.empty())
+        message = std::move(report.log);
+    return report.result == PassResult::Stopped ? PF_Interrupt_CANCEL : PF_Err_NONE;
 }
 
 } // namespace
@@ -138,19 +140,19 @@ PF_Err OnSmartRender(const CommandArgs &a)
     if (!runtime)
         return PF_Err_OUT_OF_MEMORY;
     runtime->registerHostFunctions();
-    PCData *pc = runtime->context();
-    pc->params = &request->params;
+    PCData *ctx = runtime->context();
+    ctx->params = &request->params;
     PF_Err err = checkoutBuffers(a.in_data, extra, request);
     if (err || !request->outputWorld)
         return err;
-    fillContext(pc, a.in_data, *request, extra->input->bitdepth, a.suites, global);
-    HostStop stop{pc};
-    pc->stop = StopCheck{hostWantsStop, &stop};  /* GL passes stop between pieces when the host cancels */
+    fillContext(ctx, a.in_data, *request, extra->input->bitdepth, a.suites, global);
+    HostStop stop{ctx};
+    ctx->stop = StopCheck{hostWantsStop, &stop};  /* GL passes stop between pieces when the host cancels */
 
     std::optional<std::string> message;
     switch (request->language) {
     case Language::Glsl:
-    case Language::Shadertoy: message = runGlsl(*request, pc); break;
+    case Language::Shadertoy: err = runGlsl(*request, ctx, message); break;
     case Language::Lua:
         err = runtime->run(withoutByteOrderMark(request->code.c_str()));
         message = runtime->takeMessage();
@@ -158,7 +160,7 @@ PF_Err OnSmartRender(const CommandArgs &a)
     default: break;  /* no language: the cleared frame stays */
     }
     if (stop.asked && !err)
-        err = PF_Interrupt_CANCEL;
+        err = PF_Interrupt_CANCEL;  /* a Lua run's GL pass the host stopped */
     if (request->debug && message && global && global->debugWindowOpened) {
         PF_Err logErr = RunScript(a.suites, DebugLogAddScript(*message));
         if (!err)

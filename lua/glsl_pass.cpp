@@ -1,14 +1,13 @@
 #include "lua/glsl_pass.h"
 
-#include "engine/glsl_core.h"
-#include "engine/take_errors.h"
+#include "engine/thread_engines.h"
 
 namespace qv {
 namespace {
 
 GLSLCore &engineFor(LuaGlslEngine which)
 {
-    return which == LuaGlslEngine::Glsl ? luaGlslEngine() : luaFullGlslEngine();
+    return which == LuaGlslEngine::Glsl ? luaGlslEngine() : luaUnwrappedGlslEngine();
 }
 
 } // namespace
@@ -18,11 +17,9 @@ void touchLuaGlslEngine(LuaGlslEngine which)
     engineFor(which);
 }
 
-std::string runLuaGlslPass(LuaGlslEngine which, const std::string &code, PCData &pc, bool wrap)
+PassReport runLuaGlslPass(LuaGlslEngine which, const std::string &code, PCData &ctx, bool wrap)
 {
-    GLSLCore &engine = engineFor(which);
-    engine.render(code, &pc, wrap);
-    return TakeEngineErrors(engine);
+    return RenderAndTakeErrors(engineFor(which), code, &ctx, wrap);
 }
 
 } // namespace qv

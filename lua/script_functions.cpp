@@ -27,9 +27,11 @@ int glslPass(lua_State *L, LuaGlslEngine which, bool wrap)
     if (argCount(L) == 2)
         pc->useOutputAsInput = checkBoolean(L, 3) ? 1 : 0;
     checkAbort(L);  /* no new pass once the host cancelled */
-    std::string report = runLuaGlslPass(which, std::string(code, length), *pc, wrap);
-    if (!report.empty())
-        raiseMessage(L, report.data(), report.size());
+    PassReport pass = runLuaGlslPass(which, std::string(code, length), *pc, wrap);
+    if (pass.result == PassResult::Stopped)
+        checkAbort(L);  /* the host cancelled: the script goes no further on partial pixels */
+    if (!pass.log.empty())
+        raiseMessage(L, pass.log.data(), pass.log.size());
     return 0;
 }
 
@@ -70,7 +72,7 @@ int luaGlsl(lua_State *L)
 
 int luaFullGlsl(lua_State *L)
 {
-    return glslPass(L, LuaGlslEngine::FullGlsl, false);
+    return glslPass(L, LuaGlslEngine::UnwrappedGlsl, false);
 }
 
 // The host's engine reads, writes and removes files and reaches the network

@@ -27,5 +27,21 @@ bool TouchForWriting(const std::string &utf8Path);
 // them, whether or not they have been read yet; 0 when the system cannot tell.
 std::uint64_t TcpBytesReceived(std::intptr_t socket);
 
+#if defined(_WIN32)
+// Windows ties a window to the thread that made it and unloads a library
+// whatever threads of its own still run: the engine works around both.
+
+// The calling thread's id; 0 names no thread.
+std::uint32_t CurrentThreadId();
+
+// Whether the thread with this id still runs; false when it ended or cannot
+// be asked.
+bool ThreadRunning(std::uint32_t thread);
+
+// Keeps a library that is loaded now (by file name, UTF-8) loaded until the
+// process ends; does nothing when it is not loaded.
+void PinLoadedLibrary(const std::string &utf8Name);
+#endif
+
 } // namespace platform
 } // namespace qv

@@ -99,6 +99,27 @@ bool TouchForWriting(const std::string &utf8Path)
     return opened;
 }
 
+std::uint32_t CurrentThreadId()
+{
+    return GetCurrentThreadId();
+}
+
+bool ThreadRunning(std::uint32_t thread)
+{
+    HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, thread);
+    if (!handle)
+        return false;
+    bool alive = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+    CloseHandle(handle);
+    return alive;
+}
+
+void PinLoadedLibrary(const std::string &utf8Name)
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, Utf8ToWide(utf8Name).c_str(), &module);
+}
+
 std::uint64_t TcpBytesReceived(std::intptr_t socket)
 {
     DWORD version = 0;  /* TCP_INFO_v0, Windows 10 1703 and later */

@@ -15,12 +15,12 @@ TEST_F(EngineTest, EmptyFrameDrawsAndWritesNothing)
 {
     qv::GLSLCore fresh;  /* no staging buffer yet */
     Frame frame(0, 0, 8, 0);
-    EXPECT_EQ(fresh.render(kUvGradient, &frame.ctx, true), 0);
+    EXPECT_EQ(fresh.render(kUvGradient, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(fresh), "");
     EXPECT_TRUE(frame.output.paddingIntact());
 
     Frame wide(7, 0, 16);  /* no rows */
-    EXPECT_EQ(fresh.render(kUvGradient, &wide.ctx, true), 0);
+    EXPECT_EQ(fresh.render(kUvGradient, &wide.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(fresh), "");
 }
 
@@ -95,7 +95,7 @@ TEST_F(EngineTest, SmallerFramebufferGivesTheSamePixels)
         const std::string code =
             "void main(){ outColor = 0.5 * getColor(uv) + 0.5 * vec4(uv, 1.0 - uv.x, uv.y); }";
         EXPECT_EQ(render(a, code), "");
-        EXPECT_EQ(small.render(code, &b.ctx, true), 0);
+        EXPECT_EQ(small.render(code, &b.ctx, true), qv::PassResult::Ran);
         EXPECT_EQ(drain(small), "");
         int differ = 0;
         double worst = 0;

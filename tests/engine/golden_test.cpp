@@ -91,7 +91,7 @@ uint64_t renderCase(qv::GLSLCore &engine, const GoldenCase &c, int depth)
     frame.ctx.useOutputAsInput = c.outputAsInput;
     frame.ctx.time = 1.25;
     frame.params.sliders[0] = 0.5;
-    EXPECT_EQ(engine.render(c.code, &frame.ctx, true), 0);
+    EXPECT_EQ(engine.render(c.code, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "") << c.name;
     return fnv1a(frame.output.bytes());
 }

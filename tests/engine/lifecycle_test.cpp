@@ -5,6 +5,7 @@
 #include "common/x_windows.h"
 
 #include "engine/engine_lifecycle.h"
+#include "engine/thread_engines.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -26,7 +27,7 @@ const std::string kSliderFill = "void main(){ outColor = vec4(slider[0], slider[
     Frame frame(37, 23, 8);
     frame.params.sliders[0] = a;
     frame.params.sliders[1] = b;
-    if (engine.render(kSliderFill, &frame.ctx, true) != 0)
+    if (engine.render(kSliderFill, &frame.ctx, true) != qv::PassResult::Ran)
         return ::testing::AssertionFailure() << "render refused: " << drain(engine);
     std::string log = drain(engine);
     if (!log.empty())
@@ -98,7 +99,7 @@ TEST_F(LifecycleTest, PopErrorOnEmptyQueueGivesEmptyText)
 TEST_F(LifecycleTest, MessagesComeBackInQueueOrder)
 {
     qv::GLSLCore engine;
-    EXPECT_EQ(engine.render("x", nullptr, true), -1);
+    EXPECT_EQ(engine.render("x", nullptr, true), qv::PassResult::Refused);
     Frame frame(4, 4, 8);
     engine.render("x", &frame.ctx, true);
     EXPECT_EQ(engine.popError(), "QUORVEL_INNER_ERROR::\nUser data lost while rendering.");
@@ -132,9 +133,9 @@ TEST_P(InitFaultTest, QueuesTheMessageLeavesNoWindowAndRecovers)
         EXPECT_EQ(qv::EngineProbe(engine)->window, nullptr);
         EXPECT_EQ(engineWindowCount(), before);
         Frame frame(8, 8, 8);
-        EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), -1);  /* tries again, fails again */
+        EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Refused);  /* tries again, fails again */
         EXPECT_EQ(drain(engine), GetParam().message) << "the unread cause is not repeated";
-        EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), -1);
+        EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Refused);
         EXPECT_EQ(drain(engine), GetParam().message) << "a drained cause is reported again";
         EXPECT_EQ(engineWindowCount(), before);
 
@@ -159,7 +160,7 @@ TEST_F(LifecycleTest, InitialisationMessageWaitsForTheNextRenderWhichStillDraws)
     qv::clearEngineFaults();
     Frame frame(8, 8, 8);
     frame.params.sliders[0] = 1.0;
-    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
+    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "Failed to create GLFW window");
     EXPECT_EQ(frame.output.get(0, 0, 1), 255);
 }
@@ -173,7 +174,7 @@ TEST_F(LifecycleTest, MissingOutBufferLayerFailsOnlyOutputAsInputPasses)
     EXPECT_TRUE(rendersSliders(engine, 0.5, 0.5));
     Frame frame(8, 8, 8);
     frame.ctx.useOutputAsInput = 1;
-    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), -1);
+    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Refused);
     EXPECT_EQ(drain(engine), "QUORVEL_INNER_ERROR::\nOutput buffer crashed.");
 }
 
@@ -183,7 +184,7 @@ TEST_F(LifecycleTest, FailedStagingAllocationClaimsNoCapacity)
     Frame frame(16, 16, 8);
     frame.output.fill(1, 2, 3, 4);
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
-    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
+    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "GLSL Core error : Memory not enough.\n");
     EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 0u);
     EXPECT_EQ(qv::EngineProbe(engine)->stagingBuffer, nullptr);
@@ -191,7 +192,7 @@ TEST_F(LifecycleTest, FailedStagingAllocationClaimsNoCapacity)
 
     qv::clearEngineFaults();  /* the same size is asked for again and now allocated */
     frame.params.sliders[0] = 1.0;
-    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
+    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "");
     EXPECT_EQ(qv::EngineProbe(engine)->stagingCapacity, 16u * 16u * 16u);
     EXPECT_EQ(frame.output.get(5, 5, 1), 255);
@@ -219,7 +220,7 @@ TEST_F(LifecycleTest, ReadbackBufferNotObtained)
     Frame frame(8, 8, 8);
     frame.output.fill(7, 7, 7, 7);
     qv::setEngineFault(qv::EngineFault::ReadbackAlloc, true);
-    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), 0);
+    EXPECT_EQ(engine.render(kSliderFill, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "GLSL Core error : Memory not enough.\n");
     EXPECT_EQ(frame.output.get(0, 0, 0), 7);
     qv::clearEngineFaults();
@@ -261,7 +262,7 @@ TEST_F(LifecycleTest, OutBufferLayerSizeDoesNotOverflow32Bits)
 
 TEST_F(LifecycleTest, NullRenderContextIsRefused)
 {
-    EXPECT_EQ(engine().render(kSliderFill, nullptr, true), -1);
+    EXPECT_EQ(engine().render(kSliderFill, nullptr, true), qv::PassResult::Refused);
     EXPECT_EQ(drain(engine()), "QUORVEL_INNER_ERROR::\nUser data lost while rendering.");
 }
 
@@ -271,7 +272,7 @@ TEST_F(LifecycleTest, ThreeSitesOnOneThreadHaveThreeEnginesAndWindows)
     std::thread([&] {
         qv::GLSLCore &driver = qv::driverEngine();
         qv::GLSLCore &glsl = qv::luaGlslEngine();
-        qv::GLSLCore &full = qv::luaFullGlslEngine();
+        qv::GLSLCore &full = qv::luaUnwrappedGlslEngine();
         EXPECT_NE(&driver, &glsl);
         EXPECT_NE(&glsl, &full);
         EXPECT_EQ(&qv::driverEngine(), &driver);

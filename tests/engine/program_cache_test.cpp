@@ -21,12 +21,13 @@ TEST_F(EngineTest, ASourceSeenAgainReusesItsProgram)
     Frame frame(6, 4, 8);
     for (double slider : {0.25, 0.75}) {  /* uniforms are still set per pass */
         frame.params.sliders[0] = slider;
-        ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, true), 0);
+        ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, true), qv::PassResult::Ran);
         ASSERT_EQ(drain(engine), "");
         EXPECT_EQ(frame.output.get(2, 2, 2), hostValue(static_cast<float>(slider), 8));
     }
     EXPECT_EQ(cachedPrograms(engine), 1u);
-    ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, false), 0);  /* another source: another program */
+    /* another source (unwrapped, it does not compile): another entry */
+    ASSERT_EQ(engine.render(fillCode(3), &frame.ctx, false), qv::PassResult::CompileFailed);
     drain(engine);
     EXPECT_EQ(cachedPrograms(engine), 2u);
 }
@@ -38,7 +39,7 @@ TEST_F(EngineTest, AFailingSourceQueuesTheSameMessagesEveryTime)
     frame.output.fill(9, 8, 7, 6);
     std::string first;
     for (int pass = 0; pass < 3; ++pass) {
-        ASSERT_EQ(engine.render("void main(){ outColor = vec4(1.0) }", &frame.ctx, true), 0);
+        ASSERT_EQ(engine.render("void main(){ outColor = vec4(1.0) }", &frame.ctx, true), qv::PassResult::CompileFailed);
         std::string log = drain(engine);
         if (pass == 0)
             first = log;
@@ -55,10 +56,10 @@ TEST_F(EngineTest, TheCacheIsBoundedAndEvictsTheLeastRecentlyUsed)
     Frame frame(4, 4, 8);
     const size_t bound = qv::ProgramCache::kCapacity;
     for (size_t i = 0; i < bound + 4; ++i) {
-        ASSERT_EQ(engine.render(fillCode(static_cast<int>(i % 16)), &frame.ctx, true), 0);
+        ASSERT_EQ(engine.render(fillCode(static_cast<int>(i % 16)), &frame.ctx, true), qv::PassResult::Ran);
         ASSERT_EQ(drain(engine), "");
         if (i == bound + 1) {  /* keep the first source recent */
-            ASSERT_EQ(engine.render(fillCode(0), &frame.ctx, true), 0);
+            ASSERT_EQ(engine.render(fillCode(0), &frame.ctx, true), qv::PassResult::Ran);
         }
         EXPECT_EQ(frame.output.get(0, 0, 1), i == bound + 1 ? 0 : hostValue((i % 16) / 16.0f, 8));
     }
@@ -83,10 +84,10 @@ TEST_F(EngineTest, AReusedProgramSamplesTheInputAsOutLayerWhenTheOutputIsNoInput
     frame.input.fill(255, 10, 20, 30);
     frame.output.fill(255, 200, 200, 200);
     frame.ctx.useOutputAsInput = 1;
-    ASSERT_EQ(engine.render(code, &frame.ctx, true), 0);
+    ASSERT_EQ(engine.render(code, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(frame.output.get(1, 1, 1), 200);
     frame.ctx.useOutputAsInput = 0;
-    ASSERT_EQ(engine.render(code, &frame.ctx, true), 0);
+    ASSERT_EQ(engine.render(code, &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine), "");
     EXPECT_EQ(frame.output.get(1, 1, 1), 10);
 }

@@ -46,7 +46,7 @@ TEST_F(EngineTest, ASlowShaderStopsSoonAfterTheStopCallbackSaysSo)
     Clock::time_point start = Clock::now();
     StopAfter when{start + std::chrono::milliseconds(300)};
     frame.ctx.stop = stopCheck(when);
-    EXPECT_EQ(engine().render(kSlowShader, &frame.ctx, true), 1);
+    EXPECT_EQ(engine().render(kSlowShader, &frame.ctx, true), qv::PassResult::Stopped);
     double seconds = secondsSince(start);
     EXPECT_EQ(drain(engine()), "") << "a stop is no error";
     EXPECT_LT(seconds, 10.0) << "unstopped, this frame runs for minutes";
@@ -69,7 +69,7 @@ TEST_F(EngineTest, AStoppedPassWritesNothing)
         StopAfter now{Clock::now()};
         frame.ctx.stop = stopCheck(now);
         frame.ctx.useOutputAsInput = outputAsInput;
-        EXPECT_EQ(engine().render("void main(){ outColor = vec4(1.0); }", &frame.ctx, true), 1);
+        EXPECT_EQ(engine().render("void main(){ outColor = vec4(1.0); }", &frame.ctx, true), qv::PassResult::Stopped);
         EXPECT_EQ(drain(engine()), "");
         EXPECT_EQ(frame.output.bytes(), before.bytes()) << "output as input: " << int(outputAsInput);
     }
@@ -89,8 +89,8 @@ TEST_F(EngineTest, ACallbackThatNeverStopsChangesNoPixel)
                     f->input.set(x, y, 1, depth == 8 ? (x * 7 + y) % 256 : ((x * 7 + y) % 256) / 255.0);
         StopAfter never{Clock::time_point::max()};
         with.ctx.stop = stopCheck(never);
-        ASSERT_EQ(small.render(code, &with.ctx, true), 0);
-        ASSERT_EQ(small.render(code, &without.ctx, true), 0);
+        ASSERT_EQ(small.render(code, &with.ctx, true), qv::PassResult::Ran);
+        ASSERT_EQ(small.render(code, &without.ctx, true), qv::PassResult::Ran);
         EXPECT_EQ(drain(small), "");
         EXPECT_GE(never.calls, 5 * 5) << "at least once a tile";
         EXPECT_EQ(with.output.bytes(), without.output.bytes()) << depth << " bits";
@@ -127,7 +127,7 @@ TEST_P(TooLargeTest, FailsWithAMessageAndLeavesTheOutput)
     ctx.height = c.frameH;
     if (c.layerW)
         ctx.layerWorlds[3] = layer.world();
-    EXPECT_EQ(engine().render("void main(){ outColor = vec4(1.0); }", &ctx, true), 0);
+    EXPECT_EQ(engine().render("void main(){ outColor = vec4(1.0); }", &ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(engine()), "GLSL Core error : Frame or layer larger than the GPU's maximum texture size.\n");
     EXPECT_EQ(output.get(0, 0, 0), 9) << "nothing drawn";
 }

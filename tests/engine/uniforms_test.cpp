@@ -240,7 +240,7 @@ std::vector<double> sampleRow(int texels, int pixels, double scale, int wrap, in
     frame.params.sliders[0] = scale;
     EXPECT_EQ(EngineTest::engine().render(
                   "void main(){ outColor = vec4(getColor(1, uv * vec2(slider[0], 1.0)).r, 0.0, 0.0, 1.0); }",
-                  &frame.ctx, true), 0);
+                  &frame.ctx, true), qv::PassResult::Ran);
     EXPECT_EQ(drain(EngineTest::engine()), "");
     std::vector<double> reds;
     for (int x = 0; x < pixels; ++x)
@@ -309,7 +309,7 @@ TEST_P(OutputAsInputTest, ReadsTheOutputAsItWasWhenThePassBegan)
     frame.ctx.useOutputAsInput = 1;
     frame.ctx.magFilter = frame.ctx.minFilter = 1;
     ASSERT_EQ(engine.render("void main(){ outColor = getColor(OUTPUT_LAYER_INDEX, vec2(1.0) - uv); }",
-                            &frame.ctx, true), 0);
+                            &frame.ctx, true), qv::PassResult::Ran);
     ASSERT_EQ(drain(engine), "");
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)

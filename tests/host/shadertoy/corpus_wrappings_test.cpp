@@ -1,7 +1,7 @@
 // The corpus through the engine: which wrapping each shader compiles with,
 // so the corpus keeps exercising both.
 #include "common/engine_fixture.h"
-#include "translate/shadertoy_fallback.h"
+#include "host/shadertoy_wrapping.h"
 #include "translate/identifier_rewrite.h"
 
 #include <filesystem>
@@ -27,11 +27,7 @@ std::string convertedFile(const fs::path &path)
 qv::ShadertoyPass enginePass(Frame &frame)
 {
     return [&frame](const std::string &source) {
-        EngineTest::engine().render(source, &frame.ctx, true);
-        std::vector<std::string> messages;
-        while (EngineTest::engine().hasError())
-            messages.push_back(EngineTest::engine().popError());
-        return messages;
+        return qv::RenderAndTakeErrors(EngineTest::engine(), source, &frame.ctx, true);
     };
 }
 
@@ -46,7 +42,7 @@ TEST_F(EngineTest, CorpusCompilesWithBothWrappings)
         Frame frame(32, 18, 8);
         frame.ctx.time = 1.25;
         std::string code = convertedFile(entry.path());
-        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)), std::nullopt);
+        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)).log, "");
         qv::WrappingMemory::Need need = memory.need(code);
         EXPECT_NE(need, qv::WrappingMemory::Need::Neither);
         (need == qv::WrappingMemory::Need::Full ? full : ordinary) += 1;
@@ -63,7 +59,7 @@ TEST_F(EngineTest, ShadertoyExamplesNeedTheFullWrapping)
         SCOPED_TRACE(name);
         Frame frame(32, 18, 8);
         std::string code = convertedFile(fs::path(QV_SOURCE_DIR) / "examples" / (std::string(name) + ".shadertoy.glsl"));
-        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)), std::nullopt);
+        EXPECT_EQ(qv::renderShadertoy(code, memory, enginePass(frame)).log, "");
         EXPECT_EQ(memory.need(code), qv::WrappingMemory::Need::Full);
     }
 }

@@ -2,8 +2,8 @@
 // the values each one reads, which wrapping compiled it, and how many
 // compiles each code costs.
 #include "common/engine_fixture.h"
+#include "host/shadertoy_wrapping.h"
 #include "translate/identifier_rewrite.h"
-#include "translate/shadertoy_fallback.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
@@ -43,11 +43,10 @@ qv::ShadertoyPass countedPass(qv::GLSLCore &engine, Frame &frame, size_t &passes
 {
     return [&engine, &frame, &passes](const std::string &source) {
         ++passes;
-        EXPECT_EQ(engine.render(source, &frame.ctx, true), 0);
-        std::vector<std::string> messages;
-        while (engine.hasError())
-            messages.push_back(engine.popError());
-        return messages;
+        qv::PassReport report = qv::RenderAndTakeErrors(engine, source, &frame.ctx, true);
+        EXPECT_NE(report.result, qv::PassResult::Refused);
+        EXPECT_NE(report.result, qv::PassResult::Stopped);
+        return report;
     };
 }
 
@@ -57,7 +56,10 @@ protected:
     std::optional<std::string> run(ShadertoyFrame &frame, std::string code)
     {
         qv::ShadertoyTranslator(code);
-        return qv::renderShadertoy(code, memory, countedPass(engine(), frame, passes));
+        qv::PassReport report = qv::renderShadertoy(code, memory, countedPass(engine(), frame, passes));
+        if (report.log.empty())
+            return std::nullopt;
+        return report.log;
     }
 
     qv::WrappingMemory memory;
@@ -260,8 +262,9 @@ TEST_F(ShadertoyInputs, OtherFailuresDoNotTryTheFullWrapping)
     qv::GLSLCore fresh;  /* no staging buffer yet */
     qv::setEngineFault(qv::EngineFault::StagingAlloc, true);
     ShadertoyFrame frame;
-    EXPECT_EQ(qv::renderShadertoy(body("fragColor = vec4(1.0);"), memory, countedPass(fresh, frame, passes)),
-              "GLSL Core error : Memory not enough.\n");
+    qv::PassReport report = qv::renderShadertoy(body("fragColor = vec4(1.0);"), memory, countedPass(fresh, frame, passes));
+    EXPECT_EQ(report.result, qv::PassResult::Ran);
+    EXPECT_EQ(report.log, "GLSL Core error : Memory not enough.\n");
     EXPECT_EQ(passes, 1u);
 }
 

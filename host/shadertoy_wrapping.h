@@ -1,16 +1,16 @@
 // Shadertoy-dialect code with two wrappings: the ordinary one first, and the
 // full one (every input the website gives, with its types) only for code
 // that the ordinary one does not compile. Code that compiles today thus
-// keeps its exact output and is compiled once. No GL here: the caller runs
-// each pass and hands back its messages.
+// keeps its exact output and is compiled once. The caller runs each pass and
+// hands back what it did; the wrappings themselves are translate/'s text.
 #pragma once
+
+#include "engine/take_errors.h"
 
 #include <cstddef>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace qv {
 
@@ -36,14 +36,13 @@ private:
     size_t bytes = 0;
 };
 
-// Runs one pass (one compile) of a wrapped source; its messages, oldest first.
-using ShadertoyPass = std::function<std::vector<std::string>(const std::string &source)>;
+// Runs one pass (one compile) of a wrapped source.
+using ShadertoyPass = std::function<PassReport(const std::string &source)>;
 
-// One frame of `code` (the stored, unwrapped text): the messages to report,
-// joined, or nothing. When neither wrapping compiles, the ordinary
-// wrapping's messages. A pass fails to compile when one of its messages is
-// a shader message ("ERROR::SHADER::...").
-std::optional<std::string> renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass);
+// One frame of `code` (the stored, unwrapped text): the report of the pass
+// whose output stands. When neither wrapping compiles and links, the
+// ordinary wrapping's.
+PassReport renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass);
 
 // The memory of the thread's driver engine (one per thread, as the engine).
 WrappingMemory &driverWrappingMemory();

@@ -1,4 +1,4 @@
-#include "translate/shadertoy_fallback.h"
+#include "host/shadertoy_wrapping.h"
 
 #include "support/thread_owned.h"
 #include "translate/shadertoy_full_wrap.h"
@@ -11,43 +11,31 @@ namespace {
 
 using Need = WrappingMemory::Need;
 
-struct PassResult {
-    std::string log;             // every message, joined
-    bool compileFailed = false;  // a shader message among them
-};
-
-PassResult runPass(const ShadertoyPass &pass, std::string source, void (*wrap)(std::string &))
+bool compiled(const PassReport &pass)
 {
-    wrap(source);
-    PassResult result;
-    for (const std::string &message : pass(source)) {
-        if (message.rfind("ERROR::SHADER::", 0) == 0)
-            result.compileFailed = true;
-        result.log += message;
-    }
-    return result;
+    return pass.result != PassResult::CompileFailed && pass.result != PassResult::LinkFailed;
 }
 
-std::optional<std::string> reported(const PassResult &pass)
+// One pass of the code in one wrapping.
+PassReport renderWrapped(const ShadertoyPass &pass, std::string source, void (*wrap)(std::string &))
 {
-    if (pass.log.empty())
-        return std::nullopt;
-    return pass.log;
+    wrap(source);
+    return pass(source);
 }
 
 // The ordinary wrapping, then the full one when the first did not compile.
-std::optional<std::string> firstLook(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
+PassReport firstLook(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
 {
-    PassResult ordinary = runPass(pass, code, wrapShadertoyCode);
-    if (!ordinary.compileFailed)
-        return reported(ordinary);
-    PassResult full = runPass(pass, code, wrapShadertoyCodeFull);
-    if (full.compileFailed) {
+    PassReport ordinary = renderWrapped(pass, code, wrapShadertoyCode);
+    if (compiled(ordinary))
+        return ordinary;
+    PassReport full = renderWrapped(pass, code, wrapShadertoyCodeFull);
+    if (!compiled(full)) {
         memory.remember(code, Need::Neither);
-        return ordinary.log;
+        return ordinary;
     }
     memory.remember(code, Need::Full);
-    return reported(full);  /* a failure after compiling (memory, say) is the full pass's own */
+    return full;  /* a failure after compiling (memory, say) is the full pass's own */
 }
 
 } // namespace
@@ -81,17 +69,17 @@ void WrappingMemory::forget(const std::string &code)
         }
 }
 
-std::optional<std::string> renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
+PassReport renderShadertoy(const std::string &code, WrappingMemory &memory, const ShadertoyPass &pass)
 {
     switch (memory.need(code)) {
     case Need::Full: {
-        PassResult full = runPass(pass, code, wrapShadertoyCodeFull);
-        if (!full.compileFailed)
-            return reported(full);
+        PassReport full = renderWrapped(pass, code, wrapShadertoyCodeFull);
+        if (compiled(full))
+            return full;
         memory.forget(code);  /* the compiler changed its mind: look again */
         return firstLook(code, memory, pass);
     }
-    case Need::Neither: return reported(runPass(pass, code, wrapShadertoyCode));
+    case Need::Neither: return renderWrapped(pass, code, wrapShadertoyCode);
     case Need::Ordinary: break;
     }
     return firstLook(code, memory, pass);

@@ -1,7 +1,7 @@
 // The choice between the two wrappings, with a scripted compiler in place of
 // the engine: which sources each frame compiles and what it reports. The
 // same with GL and real shaders is in tests/shadertoy.
-#include "translate/shadertoy_fallback.h"
+#include "host/shadertoy_wrapping.h"
 #include "translate/shadertoy_full_wrap.h"
 #include "translate/shadertoy_wrap.h"
 
@@ -10,6 +10,8 @@
 namespace {
 
 using Need = qv::WrappingMemory::Need;
+using qv::PassReport;
+using qv::PassResult;
 
 const std::string kCompileError = "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\nline 3\n";
 const std::string kLinkError = "ERROR::SHADER::PROGRAM::LINKING_FAILED\nno main\n";
@@ -28,7 +30,7 @@ std::string full(std::string code)
 
 // Answers each wrapping as told, and records the sources it was given.
 struct ScriptedCompiler {
-    std::vector<std::string> ordinaryAnswer, fullAnswer;
+    PassReport ordinaryAnswer, fullAnswer;
     std::vector<std::string> sources;
 
     qv::ShadertoyPass pass()
@@ -43,30 +45,44 @@ struct ScriptedCompiler {
 
 struct FallbackCase {
     const char *name;
-    std::vector<std::string> ordinaryAnswer, fullAnswer;
+    PassReport ordinaryAnswer, fullAnswer;
     bool fullUsed;                          // the first frame compiles the full wrapping too
     Need remembered;
-    std::optional<std::string> reported;    // on every frame
+    PassReport reported;                    // on every frame
     bool laterFramesFull;                   // the source of later frames
 };
+
+void expectReport(const PassReport &actual, const PassReport &expected)
+{
+    EXPECT_EQ(actual.result, expected.result);
+    EXPECT_EQ(actual.log, expected.log);
+}
 
 TEST(ShadertoyFallback, ChoosesTheWrappingAndRemembersIt)
 {
     const std::string code = "void mainImage(out vec4 c, in vec2 p) { c = vec4(iResolution.z); }";
+    const PassReport ran{PassResult::Ran, ""};
+    const PassReport noMemory{PassResult::Ran, "GLSL Core error : Memory not enough.\n"};
+    const PassReport compileFailed{PassResult::CompileFailed, kCompileError + kLinkError};
     const FallbackCase cases[] = {
-        {"compiles today", {}, {kCompileError}, false, Need::Ordinary, std::nullopt, false},
-        {"ordinary fails after compiling", {"GLSL Core error : Memory not enough.\n"}, {}, false, Need::Ordinary,
-         "GLSL Core error : Memory not enough.\n", false},
-        {"needs the full wrapping", {kCompileError, kLinkError}, {}, true, Need::Full, std::nullopt, true},
-        {"needs it only to link", {kLinkError}, {}, true, Need::Full, std::nullopt, true},
-        {"compiles with neither", {kCompileError, kLinkError}, {"ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\nother\n"},
-         true, Need::Neither, kCompileError + kLinkError, false},
+        {"compiles today", ran, {PassResult::CompileFailed, kCompileError}, false, Need::Ordinary, ran, false},
+        {"ordinary fails after compiling", noMemory, ran, false, Need::Ordinary, noMemory, false},
+        {"needs the full wrapping", compileFailed, ran, true, Need::Full, ran, true},
+        {"needs it only to link", {PassResult::LinkFailed, kLinkError}, ran, true, Need::Full, ran, true},
+        {"compiles with neither", compileFailed, {PassResult::CompileFailed, "ERROR::SHADER::FRAGMENT::COMPILATION_FAILED\nother\n"},
+         true, Need::Neither, compileFailed, false},
+        {"links with neither", {PassResult::LinkFailed, kLinkError}, {PassResult::LinkFailed, kLinkError}, true,
+         Need::Neither, {PassResult::LinkFailed, kLinkError}, false},
+        {"stopped by the host", {PassResult::Stopped, ""}, ran, false, Need::Ordinary, {PassResult::Stopped, ""},
+         false},
+        {"refused before compiling", {PassResult::Refused, "QUORVEL_INNER_ERROR::\nOutput buffer crashed."}, ran,
+         false, Need::Ordinary, {PassResult::Refused, "QUORVEL_INNER_ERROR::\nOutput buffer crashed."}, false},
     };
     for (const FallbackCase &c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedCompiler compiler{c.ordinaryAnswer, c.fullAnswer, {}};
         qv::WrappingMemory memory;
-        EXPECT_EQ(qv::renderShadertoy(code, memory, compiler.pass()), c.reported);
+        expectReport(qv::renderShadertoy(code, memory, compiler.pass()), c.reported);
         std::vector<std::string> first = {ordinary(code)};
         if (c.fullUsed)
             first.push_back(full(code));
@@ -74,7 +90,7 @@ TEST(ShadertoyFallback, ChoosesTheWrappingAndRemembersIt)
         EXPECT_EQ(memory.need(code), c.remembered);
         for (int frame = 0; frame < 2; ++frame) {
             compiler.sources.clear();
-            EXPECT_EQ(qv::renderShadertoy(code, memory, compiler.pass()), c.reported);
+            expectReport(qv::renderShadertoy(code, memory, compiler.pass()), c.reported);
             EXPECT_EQ(compiler.sources, std::vector<std::string>{c.laterFramesFull ? full(code) : ordinary(code)});
         }
     }
@@ -85,10 +101,10 @@ TEST(ShadertoyFallback, ChoosesTheWrappingAndRemembersIt)
 TEST(ShadertoyFallback, ARememberedCodeThatStopsCompilingIsLookedAtAgain)
 {
     const std::string code = "x";
-    ScriptedCompiler compiler{{}, {kCompileError}, {}};
+    ScriptedCompiler compiler{{PassResult::Ran, ""}, {PassResult::CompileFailed, kCompileError}, {}};
     qv::WrappingMemory memory;
     memory.remember(code, Need::Full);
-    EXPECT_EQ(qv::renderShadertoy(code, memory, compiler.pass()), std::nullopt);
+    expectReport(qv::renderShadertoy(code, memory, compiler.pass()), {PassResult::Ran, ""});
     EXPECT_EQ(compiler.sources, (std::vector<std::string>{full(code), ordinary(code)}));
     EXPECT_EQ(memory.need(code), Need::Ordinary);
 }
