@@ -12,7 +12,7 @@ const std::string kDefault = "void main(){\noutColor = getColor(uv);\n}";
 TEST_F(InstanceValuesTest, ANewInstanceHoldsEveryDefault)
 {
     EXPECT_EQ(instance().count(), 115);
-    EXPECT_EQ(instance().code(), kDefault);
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), kDefault);
     EXPECT_EQ(instance().param(qv::kLanguageParam).u.pd.value, 1);
     EXPECT_EQ(instance().param(qv::kFirstColorParam).u.cd.value.alpha, 255);
     EXPECT_EQ(instance().layer(qv::kFirstLayerParam), 0);
@@ -81,43 +81,43 @@ TEST_F(InstanceValuesTest, CheckinWithoutCheckoutIsMisuse)
 TEST_F(InstanceValuesTest, SetCodeStoresTheExactBytesAndComparesFirst)
 {
     const std::string text = std::string("it's \"quoted\" \\ \t tab\nline\n\xC3\xA9\xE2\x82\xAC") + '\0' + "after NUL";
-    EXPECT_TRUE(instance().setCode(text));
-    EXPECT_EQ(instance().code(), text);
+    EXPECT_TRUE(instance().setArbitraryText(qv::kCodeParam, text));
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), text);
     PF_ArbitraryH before = instance().arbitraryHandle(qv::kCodeParam);
-    EXPECT_FALSE(instance().setCode(text));  /* COMPARE: equal, the value stays */
+    EXPECT_FALSE(instance().setArbitraryText(qv::kCodeParam, text));  /* COMPARE: equal, the value stays */
     EXPECT_EQ(instance().arbitraryHandle(qv::kCodeParam), before);
 }
 
 TEST_F(InstanceValuesTest, CopyAndPasteAsTextCarryTheCode)
 {
-    instance().setCode("float x = 1.0;\n");
-    EXPECT_EQ(instance().copyCodeAsText(), "float x = 1.0;\n");
+    instance().setArbitraryText(qv::kCodeParam, "float x = 1.0;\n");
+    EXPECT_EQ(instance().copyArbitraryAsText(qv::kCodeParam), "float x = 1.0;\n");
     std::unique_ptr<qvh::Instance> other = instance().duplicate();
-    EXPECT_TRUE(other->pasteCodeText("pasted"));
-    EXPECT_EQ(other->code(), "pasted");
-    EXPECT_EQ(instance().code(), "float x = 1.0;\n");
+    EXPECT_TRUE(other->pasteArbitraryText(qv::kCodeParam, "pasted"));
+    EXPECT_EQ(other->arbitraryText(qv::kCodeParam), "pasted");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "float x = 1.0;\n");
 }
 
 TEST_F(InstanceValuesTest, ADuplicateHasAnIndependentCopyOfTheCode)
 {
-    instance().setCode("original");
+    instance().setArbitraryText(qv::kCodeParam, "original");
     instance().setFloat(qv::kFirstSliderParam + 9, -7.5);
     std::unique_ptr<qvh::Instance> copy = instance().duplicate();
     EXPECT_NE(copy->arbitraryHandle(qv::kCodeParam), instance().arbitraryHandle(qv::kCodeParam));
-    EXPECT_EQ(copy->code(), "original");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "original");
     EXPECT_EQ(copy->param(qv::kFirstSliderParam + 9).u.fs_d.value, -7.5);
-    copy->setCode("changed in the copy");
-    EXPECT_EQ(instance().code(), "original");
-    instance().setCode("changed in the original");
-    EXPECT_EQ(copy->code(), "changed in the copy");
+    copy->setArbitraryText(qv::kCodeParam, "changed in the copy");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "original");
+    instance().setArbitraryText(qv::kCodeParam, "changed in the original");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "changed in the copy");
     instancePtr().reset();  /* the copy outlives its original */
-    EXPECT_EQ(copy->code(), "changed in the copy");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "changed in the copy");
 }
 
 TEST_F(InstanceValuesTest, InterpOfTwoInstancesCodeIsAStep)
 {
     std::unique_ptr<qvh::Instance> other = instance().duplicate();
-    other->setCode("right");
+    other->setArbitraryText(qv::kCodeParam, "right");
     qvh::ArbitraryCalls calls = instance().arbitrary(qv::kCodeParam);
     PF_ArbitraryH mid = nullptr;
     ASSERT_EQ(calls.interp(instance().arbitraryHandle(qv::kCodeParam), other->arbitraryHandle(qv::kCodeParam), 0.5,
