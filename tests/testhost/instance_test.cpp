@@ -2,6 +2,8 @@
 #include "base/param_indices.h"
 
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,6 +47,40 @@ TEST_F(InstanceValuesTest, ASetterOfTheWrongTypeThrows)
     EXPECT_THROW(instance().setCheckbox(qv::kLanguageParam, true), std::logic_error);
     EXPECT_THROW(instance().setLayer(qv::kFirstLoadLayerParam, 1), std::logic_error);
     EXPECT_THROW(instance().setFloat(500, 1.0), std::out_of_range);
+}
+
+// Every kind of value as numbers in host units (what projects and the stream
+// suite carry) and back, each into its own fields.
+TEST_F(InstanceValuesTest, NumbersInHostUnitsComeBackForEveryKind)
+{
+    const std::pair<PF_ParamIndex, std::vector<double>> cases[] = {
+        {qv::kFirstSliderParam, {0.25}},
+        {qv::kFirstAngleParam, {-90 * 65536.0}},
+        {qv::kFirstPointParam, {3 * 65536.0, -32768}},
+        {qv::kFirstPoint3DParam, {1.5, -2, 1e6}},
+        {qv::kFirstCheckboxParam, {1}},
+        {qv::kFirstColorParam, {255, 1, 2, 3}},
+        {qv::kLanguageParam, {3}},
+        {qv::kFirstLayerParam + 2, {7}},
+    };
+    for (const auto &c : cases) {
+        instance().setNumbers(c.first, c.second);
+        EXPECT_EQ(instance().numbers(c.first), c.second) << c.first;
+    }
+    EXPECT_EQ(instance().param(qv::kFirstPointParam).u.td.y_value, -32768);
+    EXPECT_EQ(instance().param(qv::kFirstColorParam).u.cd.value.blue, 3);
+    EXPECT_EQ(instance().layer(qv::kFirstLayerParam + 2), 7);
+    EXPECT_THROW(instance().setNumbers(qv::kFirstPointParam, {1}), std::logic_error);
+    EXPECT_THROW(instance().setNumbers(qv::kCodeParam, {}), std::logic_error);
+}
+
+TEST_F(InstanceValuesTest, LayerParametersCountFromOneInDeclarationOrder)
+{
+    const qvh::DeclaredParams &params = instance().declared();
+    EXPECT_EQ(params.layerNumber(qv::kFirstLayerParam), 1);
+    EXPECT_EQ(params.layerNumber(qv::kFirstLayerParam + qv::kBankSize - 1), qv::kBankSize);
+    for (PF_ParamIndex notLayer : {PF_ParamIndex(qv::kInputLayerParam), PF_ParamIndex(qv::kFirstLoadLayerParam), -1, params.count()})
+        EXPECT_EQ(params.layerNumber(notLayer), 0) << notLayer;
 }
 
 // Checks parameters out through the callbacks a command's PF_InData carries.
