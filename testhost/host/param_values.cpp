@@ -54,7 +54,11 @@ void readColor(const U &u, double *n)
     n[0] = c.alpha, n[1] = c.red, n[2] = c.green, n[3] = c.blue;
 }
 
-void writeColor(U &u, const double *n) { u.cd.value = {A_u_char(n[0]), A_u_char(n[1]), A_u_char(n[2]), A_u_char(n[3])}; }
+void writeColor(U &u, const double *n)
+{
+    u.cd.value = {A_u_char(n[0]), A_u_char(n[1]), A_u_char(n[2]), A_u_char(n[3])};
+}
+
 void resetColor(U &u) { u.cd.value = u.cd.dephault; }
 void resetArbitrary(U &u) { u.arb_d.value = nullptr; }  /* an instance's is made by NEW */
 
