@@ -1,9 +1,10 @@
 // Where each parameter sits in the effect's parameter list. Indices are what
 // the code reads values by; disk IDs are what saved projects match values by,
 // so neither may move.
-// Each bank holds ten members (kBankSize), member i at the first index + i.
+// Each bank holds kBankSize members, member i at the first index + i.
 #pragma once
 
+#include "engine/pass_frame.h"
 #include "sdk/ae_sdk.h"
 
 namespace qv {
@@ -13,11 +14,11 @@ enum ParamIndex : PF_ParamIndex {
     kEditButtonParam = 1,         // "World rule", labelled "Edit"
     kCodeParam = 2,               // "Expression", the hidden code value
     kDebugParam = 3,
-    kLanguageParam = 4,           // 1 GLSL, 2 Shadertoy dialect, 3 Lua
+    kLanguageParam = 4,           // a Language (base/language.h) as its popup value
     kAdvancedGroupParam = 5,
-    kWrapUParam = 6,              // 1 repeat, 2 mirrored repeat, 3 clamp to edge
+    kWrapUParam = 6,              // a WrapMode (engine/sampler_modes.h) as its popup value
     kWrapVParam = 7,
-    kMagFilterParam = 8,          // 1 linear interpolation, 2 nearest pixel
+    kMagFilterParam = 8,          // a FilterMode (engine/sampler_modes.h) as its popup value
     kMinFilterParam = 9,
     kAdvancedGroupEndParam = 10,
     kParametersGroupParam = 11,
@@ -54,6 +55,16 @@ enum ParamIndex : PF_ParamIndex {
     kParametersGroupEndParam = 114,
     kParamCount = 115
 };
+
+// Every bank: its reset button, kBankSize members, its group end.
+static_assert(kSlidersGroupEndParam == kFirstSliderParam + kBankSize);
+static_assert(kAnglesGroupEndParam == kFirstAngleParam + kBankSize);
+static_assert(kPointsGroupEndParam == kFirstPointParam + kBankSize);
+static_assert(kPoints3DGroupEndParam == kFirstPoint3DParam + kBankSize);
+static_assert(kCheckboxesGroupEndParam == kFirstCheckboxParam + kBankSize);
+static_assert(kColorsGroupEndParam == kFirstColorParam + kBankSize);
+static_assert(kFirstLayerParam == kFirstLoadLayerParam + kBankSize);
+static_assert(kLayersGroupEndParam == kFirstLayerParam + kBankSize);
 
 // The disk ID of the parameter at `index` (1 to 114): its index, the group
 // end at 10 included, so every ID is unique.

@@ -4,6 +4,7 @@
 
 #include "base/language.h"
 #include "engine/pass_frame.h"
+#include "engine/sampler_modes.h"
 #include "sdk/ae_sdk.h"
 
 #include <cstdint>
@@ -25,8 +26,8 @@ struct RenderRequest {
     ParamSnapshot params;
     uint8_t debug = 0;
     Language language = Language::Glsl;
-    int32_t wrapU = 0, wrapV = 0;       // 0 repeat, 1 mirrored repeat, 2 clamp to edge
-    int32_t magFilter = 0, minFilter = 0;  // 0 linear, 1 nearest
+    int32_t wrapU = kWrapRepeat, wrapV = kWrapRepeat;          // WrapMode
+    int32_t magFilter = kFilterLinear, minFilter = kFilterLinear;  // FilterMode
     double fps = 0;
 };
 

@@ -125,7 +125,7 @@ void main(){
 void BM_LongShaderFrame(benchmark::State &state)
 {
     Setup setup;
-    setup.instance->setCode(kRaymarch);
+    setup.instance->setArbitraryText(qv::kCodeParam, kRaymarch);
     qvh::Composition comp;
     comp.width = comp.height = 16;
     qvh::SmartFx fx(comp, setup.runner());
@@ -134,7 +134,7 @@ void BM_LongShaderFrame(benchmark::State &state)
     int frame = 0;
     for (auto _ : state) {
         if (!cached)
-            setup.instance->setCode(std::string(kRaymarch) + "// frame " + std::to_string(++frame) + "\n");
+            setup.instance->setArbitraryText(qv::kCodeParam, std::string(kRaymarch) + "// frame " + std::to_string(++frame) + "\n");
         if (fx.renderFrame(qvh::frameTime(1, comp.fps)).err())
             state.SkipWithError("render failed");
     }
@@ -148,7 +148,7 @@ void BM_FrameRangeOnThreads(benchmark::State &state)
 {
     Setup setup;
     setup.instance->setPopup(qv::kLanguageParam, 2);
-    setup.instance->setCode("void mainImage(out vec4 c, in vec2 p){ vec2 q = p / iResolution.xy;"
+    setup.instance->setArbitraryText(qv::kCodeParam, "void mainImage(out vec4 c, in vec2 p){ vec2 q = p / iResolution.xy;"
                             " c = vec4(0.5 + 0.5 * sin(q.x * 40.0 + iTime), q.y, fract(iTime), 1.0); }");
     qvh::Composition comp;
     qvh::SmartFx fx(comp, setup.runner());

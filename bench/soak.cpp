@@ -182,7 +182,7 @@ std::vector<Sample> soakFrames(LoadedEffect &fx, long frames, long interval, std
     for (long f = 1; f <= frames; ++f) {
         const Variant &v = kVariants[f % 3];
         instance->setPopup(qv::kLanguageParam, v.language);
-        instance->setCode(v.code);
+        instance->setArbitraryText(qv::kCodeParam, v.code);
         std::string why = checkFrame(smart.renderFrame(qvh::frameTime(f, comp.fps)), v);
         if (!why.empty() && failure.empty())
             failure = "frame " + std::to_string(f) + " " + why;
@@ -200,15 +200,15 @@ std::string cycleInstance(LoadedEffect &fx, long n, const std::string &projectPa
 {
     std::unique_ptr<qvh::Instance> made = qvh::Instance::create(*fx.params);
     std::string code = "// instance " + std::to_string(n) + "\n" + std::string(static_cast<size_t>(n % 97), 'x');
-    made->setCode(code);
+    made->setArbitraryText(qv::kCodeParam, code);
     made->setFloat(qv::kFirstSliderParam, static_cast<double>(n % 100) / 100.0);
     std::unique_ptr<qvh::Instance> copy = made->duplicate();
     qvh::SaveProjectFile(projectPath, copy->toProject());
     std::unique_ptr<qvh::Instance> loaded = qvh::Instance::fromProject(*fx.params, qvh::LoadProjectFile(projectPath));
-    if (loaded->code() != code)
+    if (loaded->arbitraryText(qv::kCodeParam) != code)
         return "instance " + std::to_string(n) + ": the loaded code differs";
-    loaded->pasteCodeText(made->copyCodeAsText());
-    if (loaded->code() != code)
+    loaded->pasteArbitraryText(qv::kCodeParam, made->copyArbitraryAsText(qv::kCodeParam));
+    if (loaded->arbitraryText(qv::kCodeParam) != code)
         return "instance " + std::to_string(n) + ": the pasted code differs";
     return "";
 }

@@ -2,13 +2,17 @@
 // order, names from the UI string table, each record otherwise zero.
 #include "host/param_layout.h"
 
+#include "base/language.h"
 #include "base/param_indices.h"
+#include "base/popup_codes.h"
 #include "base/render_context.h"
 #include "host/ui_strings.h"
+#include "engine/sampler_modes.h"
 #include "storage/expression_data.h"
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace qv {
@@ -75,19 +79,24 @@ void addCheckbox(Declarer &d, const std::string &name, PF_ParamFlags flags)
     d.add(def);
 }
 
-// A popup of two or three items, the first chosen.
-void addPopup(Declarer &d, int name, PF_ParamFlags flags, int first, int second, int third = kStrNone)
+// The items of the code popups (base/popup_codes.h), by code.
+constexpr int kLanguageItems[] = {kStrLanguageGLSL, kStrLanguageShadertoy, kStrLanguageLua};  // Language
+constexpr int kWrapItems[kWrapModeCount] = {kStrRepeat, kStrMirroredRepeat, kStrClampToEdge};
+constexpr int kFilterItems[kFilterModeCount] = {kStrLinear, kStrNearest};
+static_assert(std::size(kLanguageItems) == static_cast<std::size_t>(Language::Lua) + 1);
+
+// A popup of `items` by code, the first chosen.
+template <std::size_t N>
+void addPopup(Declarer &d, int name, PF_ParamFlags flags, const int (&items)[N])
 {
-    char items[3 * kUIStringSlot];
-    if (third)
-        std::snprintf(items, sizeof items, "%s|%s|%s", GetUIString(first), GetUIString(second), GetUIString(third));
-    else
-        std::snprintf(items, sizeof items, "%s|%s", GetUIString(first), GetUIString(second));
+    std::string list;
+    for (int item : items)
+        list += (list.empty() ? "" : "|") + std::string(GetUIString(item));
     PF_ParamDef def = d.start(PF_Param_POPUP, GetUIString(name), flags);
-    def.u.pd.num_choices = third ? 3 : 2;
-    def.u.pd.dephault = 1;
-    def.u.pd.value = 1;
-    def.u.pd.u.namesptr = items;
+    def.u.pd.num_choices = static_cast<A_short>(N);
+    def.u.pd.dephault = PopupValueOfCode(0);
+    def.u.pd.value = PopupValueOfCode(0);
+    def.u.pd.u.namesptr = list.c_str();
     d.add(def);
 }
 
@@ -124,12 +133,12 @@ PF_Err addCode(SuiteAccess &suites, Declarer &d)
 void addControls(Declarer &d)
 {
     addCheckbox(d, GetUIString(kStrDebug), kSupervise);
-    addPopup(d, kStrLanguage, kSupervise, kStrLanguageGLSL, kStrLanguageShadertoy, kStrLanguageLua);
+    addPopup(d, kStrLanguage, kSupervise, kLanguageItems);
     addGroupStart(d, kStrAdvanced);
-    addPopup(d, kStrWrapU, 0, kStrRepeat, kStrMirroredRepeat, kStrClampToEdge);
-    addPopup(d, kStrWrapV, 0, kStrRepeat, kStrMirroredRepeat, kStrClampToEdge);
-    addPopup(d, kStrMagnify, 0, kStrLinear, kStrNearest);
-    addPopup(d, kStrMinify, 0, kStrLinear, kStrNearest);
+    addPopup(d, kStrWrapU, 0, kWrapItems);
+    addPopup(d, kStrWrapV, 0, kWrapItems);
+    addPopup(d, kStrMagnify, 0, kFilterItems);
+    addPopup(d, kStrMinify, 0, kFilterItems);
     addGroupEnd(d);
 }
 

@@ -6,6 +6,7 @@
 #include "host/pre_render.h"
 
 #include "base/param_indices.h"
+#include "base/popup_codes.h"
 #include "base/suite_access.h"
 #include "storage/expression_data.h"
 
@@ -39,7 +40,10 @@ double fixedToDouble(PF_Fixed v) { return v / 65536.0; }
 
 PF_ParamValue checkboxValue(PF_InData *in_data, PF_ParamIndex index) { return ParamCheckout(in_data, index).u().bd.value; }
 
-int32_t popupChoice(PF_InData *in_data, PF_ParamIndex index) { return ParamCheckout(in_data, index).u().pd.value - 1; }
+int32_t popupChoice(PF_InData *in_data, PF_ParamIndex index)
+{
+    return CodeOfPopup(ParamCheckout(in_data, index).u().pd.value);
+}
 
 // The code text; the read's error (the text is empty when the block could
 // not be locked).

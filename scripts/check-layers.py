@@ -28,7 +28,7 @@ ALLOWED = {
     "testhost/images": {"sdk", "testhost/os"},
     "testhost/host": {"sdk", "testhost/os"},
     "testhost/project": {"sdk", "testhost/os", "testhost/host"},
-    "testhost/effect": {"sdk", "base", "testhost/os", "testhost/images", "testhost/host", "testhost/project"},
+    "testhost/effect": {"sdk", "testhost/os", "testhost/images", "testhost/host", "testhost/project"},
     "testhost/suites": {"sdk", "testhost/os", "testhost/images", "testhost/host", "testhost/project",
                         "testhost/effect"},
     "testhost/scripting": {"sdk", "embedded", "testhost/os", "testhost/host"},

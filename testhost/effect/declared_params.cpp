@@ -94,6 +94,16 @@ PF_ParamIndex DeclaredParams::indexOfDiskId(A_long id) const
     return -1;
 }
 
+int DeclaredParams::layerNumber(PF_ParamIndex index) const
+{
+    if (index <= 0 || index >= count() || defs_[index].param_type != PF_Param_LAYER)
+        return 0;
+    int number = 0;
+    for (PF_ParamIndex i = 1; i <= index; ++i)
+        number += defs_[i].param_type == PF_Param_LAYER;
+    return number;
+}
+
 // Copies the texts a record points at, since the plug-in's may not live on.
 void DeclaredParams::keepLabels(PF_ParamDef &def)
 {

@@ -33,6 +33,10 @@ public:
     const PF_ParamDef &def(PF_ParamIndex index) const { return defs_.at(index); }
     // The index declared with disk ID `id`, or -1.
     PF_ParamIndex indexOfDiskId(A_long id) const;
+    // Which of the effect's own layer parameters `index` is, counting from 1
+    // in the order declared (the input, index 0, not counted); 0 when it is
+    // not a layer parameter.
+    int layerNumber(PF_ParamIndex index) const;
     A_long numParams() const { return numParams_; }
 
     // Fault: add_param returns `err` (and adds nothing) for the record that

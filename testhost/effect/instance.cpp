@@ -1,6 +1,5 @@
 #include "testhost/effect/instance.h"
 
-#include "base/param_indices.h"
 #include "testhost/host/handles.h"
 #include "testhost/host/host.h"
 
@@ -57,30 +56,6 @@ void disposeIfAlive(PF_Handle handle)
         hostDisposeHandle(handle);
 }
 
-// The value fields of `from` into `to` (both of `to`'s type); arbitrary
-// values are handed over separately.
-void copyValue(PF_ParamDef &to, const PF_ParamDef &from)
-{
-    PF_ParamDefUnion &t = to.u;
-    const PF_ParamDefUnion &f = from.u;
-    switch (to.param_type) {
-    case PF_Param_SLIDER: t.sd.value = f.sd.value; break;
-    case PF_Param_FIX_SLIDER: t.fd.value = f.fd.value; break;
-    case PF_Param_FLOAT_SLIDER: t.fs_d.value = f.fs_d.value; break;
-    case PF_Param_ANGLE: t.ad.value = f.ad.value; break;
-    case PF_Param_CHECKBOX: t.bd.value = f.bd.value; break;
-    case PF_Param_POPUP: t.pd.value = f.pd.value; break;
-    case PF_Param_POINT: t.td.x_value = f.td.x_value; t.td.y_value = f.td.y_value; break;
-    case PF_Param_POINT_3D:
-        t.point3d_d.x_value = f.point3d_d.x_value;
-        t.point3d_d.y_value = f.point3d_d.y_value;
-        t.point3d_d.z_value = f.point3d_d.z_value;
-        break;
-    case PF_Param_COLOR: t.cd.value = f.cd.value; break;
-    default: break;
-    }
-}
-
 // Flattened or printed text bytes less the NUL that ends them.
 std::string withoutTrailingNul(std::string bytes)
 {
@@ -131,7 +106,7 @@ std::unique_ptr<Instance> Instance::duplicate()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (PF_ParamIndex i = 0; i < count(); ++i) {
-            copyValue(copy->values_[i], values_[i]);
+            CopyValue(copy->values_[i], values_[i]);
             copy->values_[i].ui_flags = values_[i].ui_flags;
         }
         copy->layers_ = layers_;
@@ -330,6 +305,24 @@ A_long Instance::layer(PF_ParamIndex index) const
     return layers_.at(index);
 }
 
+std::vector<double> Instance::numbers(PF_ParamIndex index) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ValueNumbers(values_.at(index), layers_.at(index));
+}
+
+void Instance::setNumbers(PF_ParamIndex index, const std::vector<double> &numbers)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    PF_ParamDef &def = values_.at(index);
+    std::size_t arity = ValueArity(def.param_type);
+    if (arity == 0 || numbers.size() != arity)
+        throw std::logic_error("parameter " + std::to_string(index) + " is a " + ParamTypeName(def.param_type) +
+                               " and takes " + std::to_string(arity) + " numbers, not " +
+                               std::to_string(numbers.size()));
+    SetValueNumbers(def, layers_[index], numbers);
+}
+
 // ---- arbitrary values ----
 
 PF_ArbitraryH Instance::arbitraryHandle(PF_ParamIndex index) const
@@ -382,27 +375,27 @@ bool Instance::setArbitraryBytes(PF_ParamIndex index, const std::string &bytes)
     return offerArbitrary(index, "UNFLATTEN", r, made);
 }
 
-std::string Instance::code() { return withoutTrailingNul(arbitraryBytes(qv::kCodeParam)); }
+std::string Instance::arbitraryText(PF_ParamIndex index) { return withoutTrailingNul(arbitraryBytes(index)); }
 
-bool Instance::setCode(const std::string &text)
+bool Instance::setArbitraryText(PF_ParamIndex index, const std::string &text)
 {
-    return setArbitraryBytes(qv::kCodeParam, text + '\0');
+    return setArbitraryBytes(index, text + '\0');
 }
 
-std::string Instance::copyCodeAsText()
+std::string Instance::copyArbitraryAsText(PF_ParamIndex index)
 {
     std::string text;
-    CommandResult r = arbitrary(qv::kCodeParam).printAll(arbitraryHandle(qv::kCodeParam), &text);
+    CommandResult r = arbitrary(index).printAll(arbitraryHandle(index), &text);
     if (r.err)
-        fail("PRINT of the code", PF_Cmd_ARBITRARY_CALLBACK, r);
+        fail("PRINT of parameter " + std::to_string(index), PF_Cmd_ARBITRARY_CALLBACK, r);
     return withoutTrailingNul(text);
 }
 
-bool Instance::pasteCodeText(const std::string &text)
+bool Instance::pasteArbitraryText(PF_ParamIndex index, const std::string &text)
 {
     PF_ArbitraryH made = nullptr;
-    CommandResult r = arbitrary(qv::kCodeParam).scan(text, &made);
-    return offerArbitrary(qv::kCodeParam, "SCAN", r, made);
+    CommandResult r = arbitrary(index).scan(text, &made);
+    return offerArbitrary(index, "SCAN", r, made);
 }
 
 // ---- commands ----
@@ -437,7 +430,7 @@ void Instance::takeBack(const std::vector<PF_ParamDef> &array)
             continue;
         }
         std::lock_guard<std::mutex> lock(mutex_);
-        copyValue(values_[i], array[i]);
+        CopyValue(values_[i], array[i]);
     }
 }
 

@@ -7,8 +7,8 @@
 //     Effect effect(plugin);            effect.globalSetup();
 //     DeclaredParams params(effect);    params.setup();
 //     auto instance = Instance::create(params);
-//     instance->setFloat(qv::kFirstSliderParam + 3, 0.25);
-//     instance->setCode("void main(){ outColor = vec4(1.0); }");
+//     instance->setFloat(sliderIndex, 0.25);
+//     instance->setArbitraryText(codeIndex, "void main(){ outColor = vec4(1.0); }");
 //     PF_InData in = instance->inData(/*time*/ 48, /*step*/ 1, /*scale*/ 24);
 //     CommandResult r = instance->command(PF_Cmd_SMART_PRE_RENDER, &extra, in);
 //
@@ -108,6 +108,12 @@ public:
     void setColor(PF_ParamIndex index, PF_Pixel argb);
     void setLayer(PF_ParamIndex index, A_long layer);              // 0 = no layer
     A_long layer(PF_ParamIndex index) const;
+    // Any value but arbitrary data as ValueArity numbers in host units (see
+    // testhost/host/param_values.h), a layer's its layer number; and a new
+    // value from such numbers, which throws std::logic_error for a count that
+    // does not fit the type.
+    std::vector<double> numbers(PF_ParamIndex index) const;
+    void setNumbers(PF_ParamIndex index, const std::vector<double> &numbers);
 
     // The arbitrary value's handle (the host's; lock it, do not dispose it).
     PF_ArbitraryH arbitraryHandle(PF_ParamIndex index) const;
@@ -120,15 +126,15 @@ public:
     // whether the value changed; throws HostCommandError.
     bool setArbitraryBytes(PF_ParamIndex index, const std::string &bytes);
 
-    // The code parameter (index 2): its text as stored (the flattened bytes
-    // less their trailing NUL), and a new text (stored exactly: the flattened
-    // form is the text and one NUL).
-    std::string code();
-    bool setCode(const std::string &text);
-    // Copy and paste of the code as text: PRINT_SIZE + PRINT, and SCAN +
+    // An arbitrary value that holds text (a NUL-terminated flattened form):
+    // the text as stored (the flattened bytes less their trailing NUL), and a
+    // new text (stored exactly: the flattened form is the text and one NUL).
+    std::string arbitraryText(PF_ParamIndex index);
+    bool setArbitraryText(PF_ParamIndex index, const std::string &text);
+    // Copy and paste of the value as text: PRINT_SIZE + PRINT, and SCAN +
     // COMPARE. Both throw HostCommandError.
-    std::string copyCodeAsText();
-    bool pasteCodeText(const std::string &text);
+    std::string copyArbitraryAsText(PF_ParamIndex index);
+    bool pasteArbitraryText(PF_ParamIndex index, const std::string &text);
 
     // ---- commands ----
     // A PF_InData for a command at `time` (in `scale` units per second, frames

@@ -13,25 +13,6 @@
 namespace qvh {
 namespace {
 
-std::vector<double> numbersOf(const PF_ParamDef &def, A_long layer)
-{
-    const PF_ParamDefUnion &u = def.u;
-    switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER: return {u.fs_d.value};
-    case PF_Param_SLIDER: return {double(u.sd.value)};
-    case PF_Param_FIX_SLIDER: return {double(u.fd.value)};
-    case PF_Param_ANGLE: return {double(u.ad.value)};
-    case PF_Param_CHECKBOX: return {double(u.bd.value)};
-    case PF_Param_POPUP: return {double(u.pd.value)};
-    case PF_Param_POINT: return {double(u.td.x_value), double(u.td.y_value)};
-    case PF_Param_POINT_3D: return {u.point3d_d.x_value, u.point3d_d.y_value, u.point3d_d.z_value};
-    case PF_Param_COLOR: return {double(u.cd.value.alpha), double(u.cd.value.red), double(u.cd.value.green),
-                                 double(u.cd.value.blue)};
-    case PF_Param_LAYER: return {double(layer)};
-    default: return {};
-    }
-}
-
 void require(bool ok, const std::string &where, const std::string &problem)
 {
     if (!ok)
@@ -76,28 +57,6 @@ void checkNumbers(const PF_ParamDef &def, const std::vector<double> &n, const st
                     std::to_string(kLayerCount));
 }
 
-void storeNumbers(PF_ParamDef &def, A_long &layer, const std::vector<double> &n)
-{
-    PF_ParamDefUnion &u = def.u;
-    switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER: u.fs_d.value = n[0]; break;
-    case PF_Param_SLIDER: u.sd.value = A_long(n[0]); break;
-    case PF_Param_FIX_SLIDER: u.fd.value = A_long(n[0]); break;
-    case PF_Param_ANGLE: u.ad.value = A_long(n[0]); break;
-    case PF_Param_CHECKBOX: u.bd.value = A_long(n[0]); break;
-    case PF_Param_POPUP: u.pd.value = A_long(n[0]); break;
-    case PF_Param_POINT: u.td.x_value = A_long(n[0]); u.td.y_value = A_long(n[1]); break;
-    case PF_Param_POINT_3D:
-        u.point3d_d.x_value = n[0];
-        u.point3d_d.y_value = n[1];
-        u.point3d_d.z_value = n[2];
-        break;
-    case PF_Param_COLOR: u.cd.value = {A_u_char(n[0]), A_u_char(n[1]), A_u_char(n[2]), A_u_char(n[3])}; break;
-    case PF_Param_LAYER: layer = A_long(n[0]); break;
-    default: break;
-    }
-}
-
 std::string describe(const PF_ParamDef &def, A_long diskId)
 {
     std::string where = "disk ID " + std::to_string(diskId);
@@ -133,7 +92,7 @@ Project Instance::toProject()
         if (def.param_type == PF_Param_ARBITRARY_DATA)
             value.bytes = arbitraryBytes(i);
         else
-            value.numbers = numbersOf(def, layer(i));
+            value.numbers = ValueNumbers(def, layer(i));
         project.values.push_back(value);
     }
     project.hasSequenceData = sequence_ != nullptr;
@@ -160,7 +119,7 @@ void Instance::applyProject(const Project &project)
         if (v.type == PF_Param_ARBITRARY_DATA)
             continue;
         checkNumbers(def, v.numbers, where);
-        storeNumbers(values_[i], layers_[i], v.numbers);
+        SetValueNumbers(values_[i], layers_[i], v.numbers);
     }
 }
 

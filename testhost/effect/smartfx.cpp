@@ -1,14 +1,13 @@
 #include "testhost/effect/smartfx.h"
 
+#include "testhost/effect/frame_pool.h"
+#include "testhost/effect/instance.h"
 #include "testhost/host/host.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <exception>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace qvh {
 
@@ -71,22 +70,24 @@ PF_InData frameInData(const FrameTime &t)
 
 } // namespace
 
-// The layer parameter `index` names in this composition: the input for 0,
-// the chosen layer (or none) for 103 to 112.
-static bool layerFor(Composition &comp, PF_ParamIndex index, std::shared_ptr<const World> &layer)
+// The layer parameter `index` of the effect behind `ref` names in this
+// composition: the input for 0, and for the effect's own layer parameters, in
+// the order declared, the composition's layers 1 to kLayerCount (or none).
+static bool layerFor(Composition &comp, PF_ProgPtr ref, PF_ParamIndex index, std::shared_ptr<const World> &layer)
 {
     if (index == 0) {
         layer = comp.sharedInput();
         return true;
     }
-    if (index >= 103 && index < 103 + kLayerCount) {
-        layer = comp.layers[index - 103];
-        return true;
-    }
-    return false;
+    const Instance *instance = Instance::fromEffectRef(ref);
+    int number = instance ? instance->declared().layerNumber(index) : 0;
+    if (number < 1 || number > kLayerCount)
+        return false;
+    layer = comp.layers[number - 1];
+    return true;
 }
 
-static PF_Err checkoutLayer(PF_ProgPtr, PF_ParamIndex index, A_long checkoutId, const PF_RenderRequest *req,
+static PF_Err checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long checkoutId, const PF_RenderRequest *req,
                             A_long, A_long, A_u_long, PF_CheckoutResult *result)
 {
     SmartFx::Frame *frame = currentFrame;
@@ -97,7 +98,7 @@ static PF_Err checkoutLayer(PF_ProgPtr, PF_ParamIndex index, A_long checkoutId, 
     if (err)
         return err;
     std::shared_ptr<const World> layer;
-    if (!layerFor(frame->fx->composition(), index, layer)) {
+    if (!layerFor(frame->fx->composition(), ref, index, layer)) {
         host().reportMisuse("checkout_layer of parameter " + std::to_string(index) + ", not a layer");
         return PF_Err_INVALID_INDEX;
     }
@@ -267,31 +268,20 @@ FrameResult SmartFx::preRenderOnly(const FrameTime &time) { return run(time, fal
 void SmartFx::renderFrames(const std::vector<FrameTime> &times, int threads,
                            const std::function<void(std::size_t, FrameResult &)> &done)
 {
-    std::atomic<std::size_t> next(0);
     std::mutex doneMutex;
-    std::exception_ptr failure;
-    auto worker = [&] {
-        for (std::size_t i; (i = next++) < times.size();) {
-            FrameResult result = renderFrame(times[i]);
-            std::lock_guard<std::mutex> lock(doneMutex);
-            if (failure)
-                return;
-            try {
-                done(i, result);
-            } catch (...) {
-                failure = std::current_exception();
-                return;
-            }
+    bool failed = false;  /* frames that finish after `done` threw are not reported */
+    forEachFrame(0, times.size(), threads, [&](std::size_t i) {
+        FrameResult result = renderFrame(times[i]);
+        std::lock_guard<std::mutex> lock(doneMutex);
+        if (failed)
+            return;
+        try {
+            done(i, result);
+        } catch (...) {
+            failed = true;
+            throw;
         }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads && static_cast<std::size_t>(t) < times.size(); ++t)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread &t : pool)
-        t.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    });
 }
 
 } // namespace qvh

@@ -81,7 +81,8 @@ struct Composition {
     // The layer the effect is applied to; null gives a test pattern of the
     // frame size at the first use.
     std::shared_ptr<const World> input;
-    // The layer chosen in "Layer N" (parameter 103 + N); null is no layer.
+    // The composition's other layers, 1 to kLayerCount, which the effect's
+    // layer parameters name in the order declared; null is no layer.
     std::shared_ptr<const World> layers[kLayerCount];
 
     // The input layer at the composition's depth, making the pattern if needed;

@@ -46,18 +46,28 @@ std::string kindOf(const json &j)
 
 json fixedNumber(double fixed) { return fixed / kFixedOne; }  /* exact: a 16.16 value fits a double */
 
+// One number of a value as a project writes it: degrees and pixels for
+// fixed point, true or false for a checkbox.
+json numberToJson(ValueUnit unit, double n)
+{
+    switch (unit) {
+    case ValueUnit::Real: return n;
+    case ValueUnit::Flag: return n != 0;
+    case ValueUnit::Fixed: return fixedNumber(n);
+    case ValueUnit::Integer: case ValueUnit::Channel: return long(n);
+    }
+    return long(n);
+}
+
 json valueToJson(const SavedValue &v)
 {
-    const std::vector<double> &n = v.numbers;
-    switch (v.type) {
-    case PF_Param_FLOAT_SLIDER: return n[0];
-    case PF_Param_CHECKBOX: return n[0] != 0;
-    case PF_Param_ANGLE: case PF_Param_FIX_SLIDER: return fixedNumber(n[0]);
-    case PF_Param_POINT: return json::array({fixedNumber(n[0]), fixedNumber(n[1])});
-    case PF_Param_POINT_3D: return json::array({n[0], n[1], n[2]});
-    case PF_Param_COLOR: return json::array({long(n[0]), long(n[1]), long(n[2]), long(n[3])});
-    default: return long(n[0]);  /* slider, popup, layer */
-    }
+    ValueUnit unit = ValueUnitOf(v.type);
+    if (v.numbers.size() == 1)
+        return numberToJson(unit, v.numbers[0]);
+    json list = json::array();
+    for (double n : v.numbers)
+        list.push_back(numberToJson(unit, n));
+    return list;
 }
 
 json entryToJson(const SavedValue &v)
@@ -114,25 +124,31 @@ const json &list(const json &j, std::size_t size, const std::string &where)
     return j;
 }
 
-std::vector<double> valueFromJson(PF_ParamType type, const json &j, const std::string &where)
+double numberFromJson(ValueUnit unit, const json &j, const std::string &where)
 {
-    switch (type) {
-    case PF_Param_FLOAT_SLIDER: return {number(j, where)};
-    case PF_Param_CHECKBOX:
+    switch (unit) {
+    case ValueUnit::Real: return number(j, where);
+    case ValueUnit::Fixed: return fixed(j, where);
+    case ValueUnit::Flag:
         if (!j.is_boolean())
             refuse(where, "must be true or false, not " + kindOf(j));
-        return {j.get<bool>() ? 1.0 : 0.0};
-    case PF_Param_ANGLE: case PF_Param_FIX_SLIDER: return {fixed(j, where)};
-    case PF_Param_POINT: return {fixed(list(j, 2, where)[0], where), fixed(j[1], where)};
-    case PF_Param_POINT_3D: return {number(list(j, 3, where)[0], where), number(j[1], where), number(j[2], where)};
-    case PF_Param_COLOR: {
-        std::vector<double> argb;
-        for (const json &c : list(j, 4, where))
-            argb.push_back(integer(c, where));
-        return argb;
+        return j.get<bool>() ? 1.0 : 0.0;
+    case ValueUnit::Integer: case ValueUnit::Channel: break;
     }
-    default: return {integer(j, where)};
-    }
+    return integer(j, where);
+}
+
+// A value of ValueArity(type) numbers: one alone, more as a list.
+std::vector<double> valueFromJson(PF_ParamType type, const json &j, const std::string &where)
+{
+    ValueUnit unit = ValueUnitOf(type);
+    std::size_t arity = ValueArity(type);
+    if (arity == 1)
+        return {numberFromJson(unit, j, where)};
+    std::vector<double> numbers;
+    for (const json &n : list(j, arity, where))
+        numbers.push_back(numberFromJson(unit, n, where));
+    return numbers;
 }
 
 PF_ParamType typeFromName(const json &j, const std::string &where)
@@ -217,17 +233,6 @@ json parse(const std::string &text)
 }
 
 } // namespace
-
-std::size_t ValueArity(PF_ParamType type)
-{
-    switch (type) {
-    case PF_Param_POINT: return 2;
-    case PF_Param_POINT_3D: return 3;
-    case PF_Param_COLOR: return 4;
-    case PF_Param_ARBITRARY_DATA: return 0;
-    default: return ParamHoldsValue(type) ? 1 : 0;
-    }
-}
 
 std::string ProjectToJson(const Project &project)
 {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "sdk/ae_sdk.h"
+#include "testhost/host/param_values.h"
 
 #include <cstddef>
 #include <stdexcept>
@@ -47,10 +48,6 @@ struct Project {
     bool hasSequenceData = false;
     std::string sequenceData;
 };
-
-// How many numbers a value of `type` holds (0 for arbitrary data and for
-// types without a value).
-std::size_t ValueArity(PF_ParamType type);
 
 std::string ProjectToJson(const Project &project);
 // Throws ProjectError naming the first problem found.

@@ -51,7 +51,7 @@ std::vector<std::string> panelValues(Instance &instance)
     for (PF_ParamIndex i = 1; i < instance.count(); ++i) {
         PF_ParamDef def = instance.param(i);
         bool code = def.param_type == PF_Param_ARBITRARY_DATA;
-        values.push_back(code ? QuoteText(instance.code()) : FormatValue(def, instance.layer(i)));
+        values.push_back(code ? QuoteText(instance.arbitraryText(i)) : FormatValue(def, instance.layer(i)));
     }
     return values;
 }

@@ -1,5 +1,6 @@
 // qvhost project: make, show and edit saved projects.
 #include "base/param_indices.h"
+#include "base/popup_codes.h"
 #include "testhost/qvhost/cli.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/effect/instance.h"
@@ -85,27 +86,27 @@ std::unique_ptr<Instance> loadProject(CliSession &s, const std::string &file)
 // when it becomes the Shadertoy dialect.
 void chooseLanguage(Instance &instance, const std::string &language)
 {
-    const char *names[] = {"glsl", "shadertoy", "lua"};
-    for (int i = 0; i < 3; ++i) {
-        if (language != names[i])
+    for (std::size_t i = 0; i < kLanguageNames.size(); ++i) {
+        if (language != kLanguageNames[i])
             continue;
-        if (instance.param(qv::kLanguageParam).u.pd.value == i + 1)
+        A_long value = qv::PopupValueOfCode(static_cast<int32_t>(i));
+        if (instance.param(qv::kLanguageParam).u.pd.value == value)
             return;
-        instance.setPopup(qv::kLanguageParam, i + 1);
+        instance.setPopup(qv::kLanguageParam, value);
         CommandResult r = instance.userChangedParam(qv::kLanguageParam);
         if (r.err)
             throw std::runtime_error("choosing the language failed with error " + std::to_string(r.err) + ": " +
                                      r.message());
         return;
     }
-    throw InputError("--language: '" + language + "' is not one of glsl|shadertoy|lua");
+    throw InputError("--language: '" + language + "' is not one of " + NameList(kLanguageNames));
 }
 
 int runShow(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
         std::unique_ptr<Instance> instance = loadProject(s, o.file);
-        std::string code = instance->code();
+        std::string code = instance->arbitraryText(qv::kCodeParam);
         std::printf("%s\nvalues other than their defaults:\n", TerminalText(o.file).c_str());
         showValues(*instance);
         std::printf("sequence data: %zu bytes\ncode (%zu bytes):\n%s\n", instance->flattenedSequenceData().size(),
@@ -118,7 +119,7 @@ int runNew(const ProjectOptions &o)
     return withSession(o, [&](CliSession &s) {
         std::unique_ptr<Instance> instance = Instance::create(s.params());
         if (!o.codeFile.empty())
-            instance->setCode(readFile(o.codeFile));
+            instance->setArbitraryText(qv::kCodeParam, readFile(o.codeFile));
         if (!o.language.empty())
             chooseLanguage(*instance, o.language);
         SaveProjectFile(o.file, instance->toProject());
@@ -129,7 +130,7 @@ int runSetCode(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
         std::unique_ptr<Instance> instance = loadProject(s, o.file);
-        instance->setCode(readFile(o.codeFile));
+        instance->setArbitraryText(qv::kCodeParam, readFile(o.codeFile));
         SaveProjectFile(o.file, instance->toProject());
     });
 }
@@ -151,7 +152,7 @@ void addProjectCommand(CLI::App &app, int &status)
     project->require_subcommand(1);
     CLI::App *make = addAction(project, "new", "Save a new instance (with the code of --code)", o);
     make->add_option("--code", o->codeFile, "File holding the code to store");
-    make->add_option("--language", o->language, "glsl|shadertoy|lua, picked as the user does after the code is set");
+    make->add_option("--language", o->language, NameList(kLanguageNames) + ", picked as the user does after the code is set");
     make->callback([o, &status] { status = runNew(*o); });
     CLI::App *show = addAction(project, "show", "Load a project and show its values and code", o);
     show->callback([o, &status] { status = runShow(*o); });

@@ -2,7 +2,9 @@
 // host renders a composition with the effect applied to its layer. The
 // options set the values of one effect instance, new or loaded from a
 // project, as the user sets them in the effect's controls.
+#include "base/language.h"
 #include "base/param_indices.h"
+#include "base/popup_codes.h"
 #include "testhost/qvhost/cli.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/images/composition.h"
@@ -114,11 +116,8 @@ int choice(const std::string &text, const char *option, const std::vector<std::s
 {
     for (std::size_t i = 0; i < names.size(); ++i)
         if (text == names[i])
-            return static_cast<int>(i) + 1;
-    std::string list;
-    for (const std::string &n : names)
-        list += (list.empty() ? "" : "|") + n;
-    throw UsageError(std::string(option) + ": '" + text + "' is not one of " + list);
+            return qv::PopupValueOfCode(static_cast<int32_t>(i));
+    throw UsageError(std::string(option) + ": '" + text + "' is not one of " + NameList(names));
 }
 
 std::string readText(const std::string &path)
@@ -173,16 +172,15 @@ void setBank(Instance &instance, const RenderOptions &o)
 void setSettings(Instance &instance, const RenderOptions &o)
 {
     if (!o.code.empty())
-        instance.setCode(readText(o.code));
-    const std::vector<std::string> wraps = {"repeat", "mirror", "clamp"}, filters = {"linear", "nearest"};
+        instance.setArbitraryText(qv::kCodeParam, readText(o.code));
     if (!o.wrapU.empty())
-        instance.setPopup(qv::kWrapUParam, choice(o.wrapU, "--wrap-u", wraps));
+        instance.setPopup(qv::kWrapUParam, choice(o.wrapU, "--wrap-u", kWrapNames));
     if (!o.wrapV.empty())
-        instance.setPopup(qv::kWrapVParam, choice(o.wrapV, "--wrap-v", wraps));
+        instance.setPopup(qv::kWrapVParam, choice(o.wrapV, "--wrap-v", kWrapNames));
     if (!o.mag.empty())
-        instance.setPopup(qv::kMagFilterParam, choice(o.mag, "--mag", filters));
+        instance.setPopup(qv::kMagFilterParam, choice(o.mag, "--mag", kFilterNames));
     if (!o.min.empty())
-        instance.setPopup(qv::kMinFilterParam, choice(o.min, "--min", filters));
+        instance.setPopup(qv::kMinFilterParam, choice(o.min, "--min", kFilterNames));
 }
 
 // Throws when the plug-in fails a change the user made.
@@ -202,7 +200,7 @@ void chooseLanguage(Instance &instance, const RenderOptions &o)
 {
     if (o.language.empty())
         return;
-    int value = choice(o.language, "--language", {"glsl", "shadertoy", "lua"});
+    int value = choice(o.language, "--language", kLanguageNames);
     if (instance.param(qv::kLanguageParam).u.pd.value == value)
         return;
     instance.setPopup(qv::kLanguageParam, value);
@@ -399,15 +397,15 @@ void printDebugLog()
 
 bool rendersAsGlsl(Instance &instance)
 {
-    return instance.param(qv::kLanguageParam).u.pd.value == 1;
+    return instance.param(qv::kLanguageParam).u.pd.value == qv::PopupValueOf(qv::Language::Glsl);
 }
 
 // GLSL or Shadertoy: the code compiles, or fails to, alike on every frame
 // (a Lua script's errors may depend on the frame).
 bool rendersCompiledCode(Instance &instance)
 {
-    A_long language = instance.param(qv::kLanguageParam).u.pd.value;
-    return language == 1 || language == 2;
+    qv::Language language = qv::LanguageOfPopup(instance.param(qv::kLanguageParam).u.pd.value);
+    return language == qv::Language::Glsl || language == qv::Language::Shadertoy;
 }
 
 int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
@@ -421,7 +419,7 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
     settings.failFast = o.failFast;
     settings.glsl = rendersAsGlsl(instance);
     settings.compiled = rendersCompiledCode(instance);
-    settings.code = instance.code();
+    settings.code = instance.arbitraryText(qv::kCodeParam);
     settings.quiet = !o.frames.empty();
     settings.depthReason = depth.reason;
     installInterruptAbort();
@@ -533,7 +531,7 @@ void addRenderCommand(CLI::App &app, int &status)
     CLI::App *cmd = app.add_subcommand("render", "Render frames of the effect to image files");
     cmd->add_option("--plugin", o->plugin, "Plug-in library (default: Quorvel.aex beside qvhost)");
     cmd->add_option("--code", o->code, "File holding the code (default: the stored default code)");
-    cmd->add_option("--language", o->language, "glsl|shadertoy|lua, as the Language popup");
+    cmd->add_option("--language", o->language, NameList(kLanguageNames) + ", as the Language popup");
     cmd->add_option("--input", o->input, "Input layer: an image file (PNG, TIFF, EXR, JPEG, DPX, ...) or a frame pattern");
     cmd->add_option("--size", o->size, "WxH of the built-in test pattern, without --input (default 1920x1080)");
     cmd->add_option("--layer", o->layers, "N=FILE, N=PATTERN or N=input: layer N, with its Load layer switch on");
@@ -547,10 +545,10 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_option("--point", o->points, "N=X,Y (pixels)");
     cmd->add_option("--point3d", o->points3d, "N=X,Y,Z");
     cmd->add_option("--color", o->colors, "N=R,G,B[,A] (0 to 1)");
-    cmd->add_option("--wrap-u", o->wrapU, "repeat|mirror|clamp");
-    cmd->add_option("--wrap-v", o->wrapV, "repeat|mirror|clamp");
-    cmd->add_option("--mag", o->mag, "linear|nearest");
-    cmd->add_option("--min", o->min, "linear|nearest");
+    cmd->add_option("--wrap-u", o->wrapU, NameList(kWrapNames));
+    cmd->add_option("--wrap-v", o->wrapV, NameList(kWrapNames));
+    cmd->add_option("--mag", o->mag, NameList(kFilterNames));
+    cmd->add_option("--min", o->min, NameList(kFilterNames));
     cmd->add_option("--project", o->project, "Render the instance saved in FILE");
     cmd->add_option("--save-project", o->saveProject, "Save the instance built from the options");
     cmd->add_flag("--debug", o->debug, "Tick Debug (the log window opens) and print the log to standard error");

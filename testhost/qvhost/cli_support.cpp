@@ -1,9 +1,11 @@
 #include "testhost/qvhost/cli_support.h"
+#include "testhost/host/param_values.h"
 #include "testhost/os/terminal_text.h"
 
 #include <cstdio>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 namespace qvh {
 namespace {
@@ -32,15 +34,25 @@ std::string popupItem(const PF_PopupDef &p, A_long choice)
     return items.substr(start, items.find('|', start) - start);
 }
 
-std::string color(const PF_Pixel &c)
+// One number of a value as the panel shows it.
+std::string shownNumber(ValueUnit unit, double n)
 {
-    return "ARGB (" + std::to_string(c.alpha) + ", " + std::to_string(c.red) + ", " + std::to_string(c.green) +
-           ", " + std::to_string(c.blue) + ")";
+    switch (unit) {
+    case ValueUnit::Real: return number(n);
+    case ValueUnit::Fixed: return fixedNumber(static_cast<PF_Fixed>(n));
+    case ValueUnit::Flag: return n != 0 ? "on" : "off";
+    case ValueUnit::Integer: case ValueUnit::Channel: break;
+    }
+    return std::to_string(static_cast<A_long>(n));
 }
 
-std::string point3D(double x, double y, double z)
+// A value's numbers as the panel shows them: one alone, more as "(a, b)".
+std::string shownNumbers(PF_ParamType type, const std::vector<double> &numbers)
 {
-    return "(" + number(x) + ", " + number(y) + ", " + number(z) + ")";
+    std::string text;
+    for (double n : numbers)
+        text += (text.empty() ? "" : ", ") + shownNumber(ValueUnitOf(type), n);
+    return numbers.size() == 1 ? text : "(" + text + ")";
 }
 
 } // namespace
@@ -102,19 +114,27 @@ std::string QuoteText(const std::string &text)
 std::string FormatValue(const PF_ParamDef &def, A_long layer)
 {
     const PF_ParamDefUnion &u = def.u;
+    std::vector<double> numbers = ValueNumbers(def, layer);
     switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER: return number(u.fs_d.value);
-    case PF_Param_SLIDER: return std::to_string(u.sd.value);
-    case PF_Param_ANGLE: return fixedNumber(u.ad.value) + " degrees";
-    case PF_Param_CHECKBOX: return u.bd.value ? "on" : "off";
+    case PF_Param_ANGLE: return shownNumbers(def.param_type, numbers) + " degrees";
     case PF_Param_POPUP: return std::to_string(u.pd.value) + " (" + popupItem(u.pd, u.pd.value) + ")";
-    case PF_Param_POINT: return "(" + fixedNumber(u.td.x_value) + ", " + fixedNumber(u.td.y_value) + ")";
-    case PF_Param_POINT_3D: return point3D(u.point3d_d.x_value, u.point3d_d.y_value, u.point3d_d.z_value);
-    case PF_Param_COLOR: return color(u.cd.value);
+    case PF_Param_COLOR: return "ARGB " + shownNumbers(def.param_type, numbers);
     case PF_Param_LAYER: return layer ? "layer " + std::to_string(layer) : "none";
     case PF_Param_BUTTON: return std::string("label ") + QuoteText(u.button_d.u.namesptr ? u.button_d.u.namesptr : "");
-    default: return "-";
+    default: return numbers.empty() ? "-" : shownNumbers(def.param_type, numbers);
     }
+}
+
+const std::vector<std::string> kLanguageNames = {"glsl", "shadertoy", "lua"};
+const std::vector<std::string> kWrapNames = {"repeat", "mirror", "clamp"};
+const std::vector<std::string> kFilterNames = {"linear", "nearest"};
+
+std::string NameList(const std::vector<std::string> &names)
+{
+    std::string list;
+    for (const std::string &n : names)
+        list += (list.empty() ? "" : "|") + n;
+    return list;
 }
 
 std::string FormatDefault(const PF_ParamDef &def)

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qvh {
 
@@ -37,5 +38,12 @@ std::string QuoteText(const std::string &text);
 // "0.25", "on", "2 (shadertoy.com)", "(12.5, 3)", "ARGB (255, 0, 0, 0)", ...
 std::string FormatValue(const PF_ParamDef &def, A_long layer);
 std::string FormatDefault(const PF_ParamDef &def);
+
+// qvhost's names for the items of the effect's code popups, by code
+// (base/language.h, engine/sampler_modes.h), and such names as "a|b|c".
+extern const std::vector<std::string> kLanguageNames;
+extern const std::vector<std::string> kWrapNames;
+extern const std::vector<std::string> kFilterNames;
+std::string NameList(const std::vector<std::string> &names);
 
 } // namespace qvh

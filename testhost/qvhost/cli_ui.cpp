@@ -75,18 +75,18 @@ void editProject(const UiOptions &o, CliSession &session)
     } catch (const ProjectError &e) {
         throw ProjectError(o.project + ": " + e.what());
     }
-    std::string before = instance->code();
+    std::string before = instance->arbitraryText(qv::kCodeParam);
     scriptEngine().setUser(readFile(o.user));
     CommandResult r = instance->userChangedParam(qv::kEditButtonParam);
     printMessages();
     if (r.err || !r.message().empty())
         throw std::runtime_error("the edit ended with error " + std::to_string(r.err) + ": " + r.message());
-    if (instance->code() == before) {
+    if (instance->arbitraryText(qv::kCodeParam) == before) {
         std::printf("the code is unchanged\n");
         return;
     }
     SaveProjectFile(o.project, instance->toProject());
-    std::printf("saved %s with the new code (%zu bytes)\n", o.project.c_str(), instance->code().size());
+    std::printf("saved %s with the new code (%zu bytes)\n", o.project.c_str(), instance->arbitraryText(qv::kCodeParam).size());
 }
 
 int runEdit(const UiOptions &o)

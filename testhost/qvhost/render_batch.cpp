@@ -5,6 +5,7 @@
 #include "testhost/qvhost/plugin_messages.h"
 #include "testhost/qvhost/render_progress.h"
 #include "testhost/os/terminal_text.h"
+#include "testhost/effect/frame_pool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <mutex>
 #include <new>
-#include <thread>
 
 namespace qvh {
 namespace {
@@ -55,7 +55,6 @@ private:
     // does not compile fails them all the same way.
     bool firstFrame()
     {
-        next_ = 1;
         FrameOutcome outcome = renderOne(frames_[0]);
         if (outcome.noGl && !interrupted()) {
             progress_.interrupt();
@@ -77,21 +76,12 @@ private:
 
     void otherFrames()
     {
-        std::vector<std::thread> pool;
-        for (int t = 1; t < settings_.threads && static_cast<std::size_t>(t) < frames_.size() - 1; ++t)
-            pool.emplace_back([this] { work(); });
-        work();
-        for (std::thread &t : pool)
-            t.join();
-    }
-
-    // Renders frames until none is left.
-    void work()
-    {
-        for (std::size_t i; !stopping() && (i = next_++) < frames_.size();) {
-            FrameOutcome outcome = renderOne(frames_[i]);
-            take(i, outcome);
-        }
+        forEachFrame(1, frames_.size(), settings_.threads,
+                     [this](std::size_t i) {
+                         FrameOutcome outcome = renderOne(frames_[i]);
+                         take(i, outcome);
+                     },
+                     [this] { return stopping(); });
     }
 
     // Reports the frame; its file is written on the writer's thread while
@@ -249,7 +239,6 @@ private:
     const LayerLoader &load_;
     FrameOutput &output_;
     RenderProgress progress_;
-    std::atomic<std::size_t> next_{0};
     std::atomic<bool> failed_{false};
     std::mutex reportMutex_;
     BatchReport report_;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace qvh {
 namespace {
@@ -15,47 +16,70 @@ double fromFixed(PF_Fixed v) { return v / 65536.0; }
 PF_Fixed toFixed(double v) { return static_cast<PF_Fixed>(std::lround(v * 65536.0)); }
 A_u_char toByte(double v) { return static_cast<A_u_char>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255)); }
 
-// The parameter's value in stream units: degrees, pixels, colour channels 0 to 1.
-AEGP_StreamVal2 streamValue(const Instance &instance, PF_ParamIndex index)
+// One number of a value in stream units: degrees and pixels, colour
+// channels 0 to 1; and back to host units.
+double toStream(ValueUnit unit, double n)
 {
-    PF_ParamDef def = instance.param(index);
-    AEGP_StreamVal2 v;
-    std::memset(&v, 0, sizeof v);
-    switch (def.param_type) {
-    case PF_Param_FLOAT_SLIDER: v.one_d = def.u.fs_d.value; break;
-    case PF_Param_SLIDER: v.one_d = def.u.sd.value; break;
-    case PF_Param_ANGLE: v.one_d = fromFixed(def.u.ad.value); break;
-    case PF_Param_CHECKBOX: v.one_d = def.u.bd.value; break;
-    case PF_Param_POPUP: v.one_d = def.u.pd.value; break;
-    case PF_Param_POINT: v.two_d = {fromFixed(def.u.td.x_value), fromFixed(def.u.td.y_value)}; break;
-    case PF_Param_POINT_3D: v.three_d = {def.u.point3d_d.x_value, def.u.point3d_d.y_value, def.u.point3d_d.z_value}; break;
-    case PF_Param_COLOR: {
-        const PF_Pixel &c = def.u.cd.value;
-        v.color = {c.alpha / 255.0, c.red / 255.0, c.green / 255.0, c.blue / 255.0};
-        break;
+    switch (unit) {
+    case ValueUnit::Fixed: return fromFixed(static_cast<PF_Fixed>(n));
+    case ValueUnit::Channel: return n / 255.0;
+    default: return n;
     }
-    case PF_Param_LAYER: v.layer_id = instance.layer(index); break;
-    default: break;
+}
+
+double fromStream(ValueUnit unit, double v)
+{
+    switch (unit) {
+    case ValueUnit::Fixed: return toFixed(v);
+    case ValueUnit::Channel: return toByte(v);
+    case ValueUnit::Flag: return v != 0 ? 1 : 0;
+    case ValueUnit::Integer: return static_cast<A_long>(v);
+    case ValueUnit::Real: break;
     }
     return v;
 }
 
-void setStreamValue(Instance &instance, PF_ParamIndex index, const AEGP_StreamVal2 &v)
+// The fields of a stream value that hold a value of `arity` numbers.
+std::vector<A_FpLong *> streamFields(AEGP_StreamVal2 &v, std::size_t arity)
 {
-    switch (instance.param(index).param_type) {
-    case PF_Param_FLOAT_SLIDER: instance.setFloat(index, v.one_d); break;
-    case PF_Param_SLIDER: instance.setSlider(index, static_cast<A_long>(v.one_d)); break;
-    case PF_Param_ANGLE: instance.setAngle(index, toFixed(v.one_d)); break;
-    case PF_Param_CHECKBOX: instance.setCheckbox(index, v.one_d != 0); break;
-    case PF_Param_POPUP: instance.setPopup(index, static_cast<A_long>(v.one_d)); break;
-    case PF_Param_POINT: instance.setPoint(index, toFixed(v.two_d.x), toFixed(v.two_d.y)); break;
-    case PF_Param_POINT_3D: instance.setPoint3D(index, v.three_d.x, v.three_d.y, v.three_d.z); break;
-    case PF_Param_COLOR:
-        instance.setColor(index, {toByte(v.color.alphaF), toByte(v.color.redF), toByte(v.color.greenF), toByte(v.color.blueF)});
-        break;
-    case PF_Param_LAYER: instance.setLayer(index, v.layer_id); break;
-    default: break;
+    switch (arity) {
+    case 1: return {&v.one_d};
+    case 2: return {&v.two_d.x, &v.two_d.y};
+    case 3: return {&v.three_d.x, &v.three_d.y, &v.three_d.z};
+    case 4: return {&v.color.alphaF, &v.color.redF, &v.color.greenF, &v.color.blueF};
+    default: return {};
     }
+}
+
+// The parameter's value in stream units; a layer's as its layer ID.
+AEGP_StreamVal2 streamValue(const Instance &instance, PF_ParamIndex index)
+{
+    AEGP_StreamVal2 v;
+    std::memset(&v, 0, sizeof v);
+    PF_ParamType type = instance.param(index).param_type;
+    std::vector<double> n = instance.numbers(index);
+    if (type == PF_Param_LAYER) {
+        v.layer_id = static_cast<A_long>(n[0]);
+        return v;
+    }
+    std::vector<A_FpLong *> fields = streamFields(v, n.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        *fields[i] = toStream(ValueUnitOf(type), n[i]);
+    return v;
+}
+
+void setStreamValue(Instance &instance, PF_ParamIndex index, AEGP_StreamVal2 v)
+{
+    PF_ParamType type = instance.param(index).param_type;
+    if (type == PF_Param_LAYER) {
+        instance.setNumbers(index, {double(v.layer_id)});
+        return;
+    }
+    std::vector<double> n;
+    for (A_FpLong *field : streamFields(v, ValueArity(type)))
+        n.push_back(fromStream(ValueUnitOf(type), *field));
+    if (!n.empty())
+        instance.setNumbers(index, n);
 }
 
 bool holdsStream(const Instance &instance, PF_ParamIndex index)

@@ -2,7 +2,9 @@
 // touches, away from zero: what the reset tests start from.
 #pragma once
 
+#include "base/language.h"
 #include "base/param_indices.h"
+#include "engine/sampler_modes.h"
 #include "testhost/effect/instance.h"
 
 #include <string>
@@ -19,8 +21,8 @@ inline void fillEveryBankMemberAndSetting(qvh::Instance &instance, const std::st
         instance.setCheckbox(qv::kFirstLoadLayerParam + i, true);
         instance.setLayer(qv::kFirstLayerParam + i, 1 + i);
     }
-    instance.setCode(code);
-    instance.setPopup(qv::kLanguageParam, 3);
-    instance.setPopup(qv::kWrapUParam, 2);
+    instance.setArbitraryText(qv::kCodeParam, code);
+    instance.setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Lua));
+    instance.setPopup(qv::kWrapUParam, qv::PopupValueOfCode(qv::kWrapMirroredRepeat));
     instance.setCheckbox(qv::kDebugParam, true);
 }

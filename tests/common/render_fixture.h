@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/host_fixture.h"
+#include "base/language.h"
 #include "base/param_indices.h"
 #include "testhost/images/composition.h"
 #include "testhost/effect/smartfx.h"
@@ -17,9 +18,8 @@ class RenderTest : public InstanceTest {
 protected:
     void setPopup(PF_ParamIndex index, int value) { instance().setPopup(index, value); }
     void setCheckbox(PF_ParamIndex index, bool on) { instance().setCheckbox(index, on); }
-    // 0 GLSL, 1 Shadertoy dialect, 2 Lua: the "Language" popup's value - 1.
-    void setLanguage(int language) { setPopup(qv::kLanguageParam, language + 1); }
-    void setCode(const std::string &text) { instance().setCode(text); }
+    void setLanguage(qv::Language language) { setPopup(qv::kLanguageParam, qv::PopupValueOf(language)); }
+    void setCode(const std::string &text) { instance().setArbitraryText(qv::kCodeParam, text); }
 
     // Ticks "Debug" as the user does, so the plug-in opens its log window.
     void openDebugWindow()

@@ -2,6 +2,8 @@
 #include "base/param_indices.h"
 
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -12,7 +14,7 @@ const std::string kDefault = "void main(){\noutColor = getColor(uv);\n}";
 TEST_F(InstanceValuesTest, ANewInstanceHoldsEveryDefault)
 {
     EXPECT_EQ(instance().count(), 115);
-    EXPECT_EQ(instance().code(), kDefault);
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), kDefault);
     EXPECT_EQ(instance().param(qv::kLanguageParam).u.pd.value, 1);
     EXPECT_EQ(instance().param(qv::kFirstColorParam).u.cd.value.alpha, 255);
     EXPECT_EQ(instance().layer(qv::kFirstLayerParam), 0);
@@ -45,6 +47,40 @@ TEST_F(InstanceValuesTest, ASetterOfTheWrongTypeThrows)
     EXPECT_THROW(instance().setCheckbox(qv::kLanguageParam, true), std::logic_error);
     EXPECT_THROW(instance().setLayer(qv::kFirstLoadLayerParam, 1), std::logic_error);
     EXPECT_THROW(instance().setFloat(500, 1.0), std::out_of_range);
+}
+
+// Every kind of value as numbers in host units (what projects and the stream
+// suite carry) and back, each into its own fields.
+TEST_F(InstanceValuesTest, NumbersInHostUnitsComeBackForEveryKind)
+{
+    const std::pair<PF_ParamIndex, std::vector<double>> cases[] = {
+        {qv::kFirstSliderParam, {0.25}},
+        {qv::kFirstAngleParam, {-90 * 65536.0}},
+        {qv::kFirstPointParam, {3 * 65536.0, -32768}},
+        {qv::kFirstPoint3DParam, {1.5, -2, 1e6}},
+        {qv::kFirstCheckboxParam, {1}},
+        {qv::kFirstColorParam, {255, 1, 2, 3}},
+        {qv::kLanguageParam, {3}},
+        {qv::kFirstLayerParam + 2, {7}},
+    };
+    for (const auto &c : cases) {
+        instance().setNumbers(c.first, c.second);
+        EXPECT_EQ(instance().numbers(c.first), c.second) << c.first;
+    }
+    EXPECT_EQ(instance().param(qv::kFirstPointParam).u.td.y_value, -32768);
+    EXPECT_EQ(instance().param(qv::kFirstColorParam).u.cd.value.blue, 3);
+    EXPECT_EQ(instance().layer(qv::kFirstLayerParam + 2), 7);
+    EXPECT_THROW(instance().setNumbers(qv::kFirstPointParam, {1}), std::logic_error);
+    EXPECT_THROW(instance().setNumbers(qv::kCodeParam, {}), std::logic_error);
+}
+
+TEST_F(InstanceValuesTest, LayerParametersCountFromOneInDeclarationOrder)
+{
+    const qvh::DeclaredParams &params = instance().declared();
+    EXPECT_EQ(params.layerNumber(qv::kFirstLayerParam), 1);
+    EXPECT_EQ(params.layerNumber(qv::kFirstLayerParam + qv::kBankSize - 1), qv::kBankSize);
+    for (PF_ParamIndex notLayer : {PF_ParamIndex(qv::kInputLayerParam), PF_ParamIndex(qv::kFirstLoadLayerParam), -1, params.count()})
+        EXPECT_EQ(params.layerNumber(notLayer), 0) << notLayer;
 }
 
 // Checks parameters out through the callbacks a command's PF_InData carries.
@@ -81,43 +117,43 @@ TEST_F(InstanceValuesTest, CheckinWithoutCheckoutIsMisuse)
 TEST_F(InstanceValuesTest, SetCodeStoresTheExactBytesAndComparesFirst)
 {
     const std::string text = std::string("it's \"quoted\" \\ \t tab\nline\n\xC3\xA9\xE2\x82\xAC") + '\0' + "after NUL";
-    EXPECT_TRUE(instance().setCode(text));
-    EXPECT_EQ(instance().code(), text);
+    EXPECT_TRUE(instance().setArbitraryText(qv::kCodeParam, text));
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), text);
     PF_ArbitraryH before = instance().arbitraryHandle(qv::kCodeParam);
-    EXPECT_FALSE(instance().setCode(text));  /* COMPARE: equal, the value stays */
+    EXPECT_FALSE(instance().setArbitraryText(qv::kCodeParam, text));  /* COMPARE: equal, the value stays */
     EXPECT_EQ(instance().arbitraryHandle(qv::kCodeParam), before);
 }
 
 TEST_F(InstanceValuesTest, CopyAndPasteAsTextCarryTheCode)
 {
-    instance().setCode("float x = 1.0;\n");
-    EXPECT_EQ(instance().copyCodeAsText(), "float x = 1.0;\n");
+    instance().setArbitraryText(qv::kCodeParam, "float x = 1.0;\n");
+    EXPECT_EQ(instance().copyArbitraryAsText(qv::kCodeParam), "float x = 1.0;\n");
     std::unique_ptr<qvh::Instance> other = instance().duplicate();
-    EXPECT_TRUE(other->pasteCodeText("pasted"));
-    EXPECT_EQ(other->code(), "pasted");
-    EXPECT_EQ(instance().code(), "float x = 1.0;\n");
+    EXPECT_TRUE(other->pasteArbitraryText(qv::kCodeParam, "pasted"));
+    EXPECT_EQ(other->arbitraryText(qv::kCodeParam), "pasted");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "float x = 1.0;\n");
 }
 
 TEST_F(InstanceValuesTest, ADuplicateHasAnIndependentCopyOfTheCode)
 {
-    instance().setCode("original");
+    instance().setArbitraryText(qv::kCodeParam, "original");
     instance().setFloat(qv::kFirstSliderParam + 9, -7.5);
     std::unique_ptr<qvh::Instance> copy = instance().duplicate();
     EXPECT_NE(copy->arbitraryHandle(qv::kCodeParam), instance().arbitraryHandle(qv::kCodeParam));
-    EXPECT_EQ(copy->code(), "original");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "original");
     EXPECT_EQ(copy->param(qv::kFirstSliderParam + 9).u.fs_d.value, -7.5);
-    copy->setCode("changed in the copy");
-    EXPECT_EQ(instance().code(), "original");
-    instance().setCode("changed in the original");
-    EXPECT_EQ(copy->code(), "changed in the copy");
+    copy->setArbitraryText(qv::kCodeParam, "changed in the copy");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "original");
+    instance().setArbitraryText(qv::kCodeParam, "changed in the original");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "changed in the copy");
     instancePtr().reset();  /* the copy outlives its original */
-    EXPECT_EQ(copy->code(), "changed in the copy");
+    EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), "changed in the copy");
 }
 
 TEST_F(InstanceValuesTest, InterpOfTwoInstancesCodeIsAStep)
 {
     std::unique_ptr<qvh::Instance> other = instance().duplicate();
-    other->setCode("right");
+    other->setArbitraryText(qv::kCodeParam, "right");
     qvh::ArbitraryCalls calls = instance().arbitrary(qv::kCodeParam);
     PF_ArbitraryH mid = nullptr;
     ASSERT_EQ(calls.interp(instance().arbitraryHandle(qv::kCodeParam), other->arbitraryHandle(qv::kCodeParam), 0.5,

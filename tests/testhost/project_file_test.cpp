@@ -65,10 +65,10 @@ TEST(Base64, RefusesAnythingButCanonicalText)
 
 TEST_F(ProjectFileTest, CodeWithEveryAwkwardByteLoadsBackTheSame)
 {
-    instance().setCode(kAwkwardCode);
+    instance().setArbitraryText(qv::kCodeParam, kAwkwardCode);
     qvh::SaveProjectFile(path("awkward"), instance().toProject());
     std::unique_ptr<qvh::Instance> loaded = qvh::Instance::fromProject(params(), qvh::LoadProjectFile(path("awkward")));
-    EXPECT_EQ(loaded->code(), kAwkwardCode);
+    EXPECT_EQ(loaded->arbitraryText(qv::kCodeParam), kAwkwardCode);
     std::remove(path("awkward").c_str());
 }
 
@@ -93,7 +93,7 @@ TEST_F(ProjectFileTest, EveryValueRoundTripsByDiskId)
         EXPECT_EQ(std::memcmp(&a.u, &b.u, sizeof a.u), 0) << "index " << i;
         EXPECT_EQ(instance().layer(i), loaded->layer(i)) << "index " << i;
     }
-    EXPECT_EQ(loaded->code(), instance().code());
+    EXPECT_EQ(loaded->arbitraryText(qv::kCodeParam), instance().arbitraryText(qv::kCodeParam));
     EXPECT_EQ(loaded->flattenedSequenceData(), std::string(11, '\0'));
 }
 
@@ -114,7 +114,7 @@ TEST_F(ProjectFileTest, AProjectFromTheFirstFormatStillLoads)
 {
     std::unique_ptr<qvh::Instance> loaded =
         qvh::Instance::fromProject(params(), qvh::LoadProjectFile(QV_TEST_DATA_DIR "/projects/version1.json"));
-    EXPECT_EQ(loaded->code(), "void main(){\n  outColor = vec4(getColor(uv).rgb * slider[0], 1.0); // it's \"1\"\n}");
+    EXPECT_EQ(loaded->arbitraryText(qv::kCodeParam), "void main(){\n  outColor = vec4(getColor(uv).rgb * slider[0], 1.0); // it's \"1\"\n}");
     EXPECT_EQ(loaded->param(qv::kFirstSliderParam).u.fs_d.value, 0.5);
     EXPECT_EQ(loaded->param(qv::kFirstAngleParam + 1).u.ad.value, 90 << 16);
     EXPECT_EQ(loaded->param(qv::kFirstPointParam).u.td.x_value, 0x18000);
@@ -134,7 +134,7 @@ TEST_F(ProjectFileTest, MissingCodeAndSequenceDataTakeFreshOnes)
         doc["params"] = kept;
         doc.erase("sequence_data");
     });
-    EXPECT_EQ(instance().code(), "void main(){\noutColor = getColor(uv);\n}");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "void main(){\noutColor = getColor(uv);\n}");
     EXPECT_EQ(instance().flattenedSequenceData(), std::string(11, '\0'));
 }
 
@@ -183,7 +183,7 @@ TEST_F(ProjectFileTest, DamagedProjectsAreRefusedNamingTheProblemAndChangeNothin
          "is a button and holds no value"},
         {"params not a list", [](json &d) { d["params"] = 5; }, "\"params\": must be a list, not a number"},
     };
-    instance().setCode("kept code");
+    instance().setArbitraryText(qv::kCodeParam, "kept code");
     instance().setFloat(qv::kFirstSliderParam, 0.5);
     PF_ArbitraryH code = instance().arbitraryHandle(qv::kCodeParam);
     PF_Handle sequence = instance().sequenceData();
@@ -194,7 +194,7 @@ TEST_F(ProjectFileTest, DamagedProjectsAreRefusedNamingTheProblemAndChangeNothin
         } catch (const qvh::ProjectError &e) {
             EXPECT_NE(std::string(e.what()).find(d.message), std::string::npos) << d.what << ": " << e.what();
         }
-        EXPECT_EQ(instance().code(), "kept code") << d.what;
+        EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "kept code") << d.what;
         EXPECT_EQ(instance().arbitraryHandle(qv::kCodeParam), code) << d.what;
         EXPECT_EQ(instance().sequenceData(), sequence) << d.what;
         EXPECT_EQ(instance().param(qv::kFirstSliderParam).u.fs_d.value, 0.5) << d.what;
@@ -273,22 +273,22 @@ TEST_F(ProjectFileTest, AFileErrorNamesTheFile)
 
 TEST_F(ProjectFileTest, AProjectTheEffectRefusesChangesNothing)
 {
-    instance().setCode("kept code");
+    instance().setArbitraryText(qv::kCodeParam, "kept code");
     qvh::Project project = instance().toProject();
     qvh::host().faults.failMemoryAllocations(1);  /* UNFLATTEN cannot make its block */
     EXPECT_THROW(instance().loadProject(project), qvh::HostCommandError);
     qvh::host().faults.clear();
-    EXPECT_EQ(instance().code(), "kept code");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "kept code");
 }
 
 TEST_F(ProjectFileTest, LoadingReplacesTheWholeState)
 {
     std::unique_ptr<qvh::Instance> other = instance().duplicate();
-    other->setCode("other code");
+    other->setArbitraryText(qv::kCodeParam, "other code");
     other->setCheckbox(qv::kFirstCheckboxParam, true);
     instance().setFloat(qv::kFirstSliderParam, 0.5);
     instance().loadProject(other->toProject());
-    EXPECT_EQ(instance().code(), "other code");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "other code");
     EXPECT_EQ(instance().param(qv::kFirstCheckboxParam).u.bd.value, 1);
     EXPECT_EQ(instance().param(qv::kFirstSliderParam).u.fs_d.value, 0.0);
 }

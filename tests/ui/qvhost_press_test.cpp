@@ -106,7 +106,7 @@ protected:
     void expectSettingsKept()
     {
         std::unique_ptr<qvh::Instance> loaded = qvh::Instance::fromProject(params(), qvh::LoadProjectFile(project_));
-        EXPECT_EQ(loaded->code(), "kept code");
+        EXPECT_EQ(loaded->arbitraryText(qv::kCodeParam), "kept code");
         EXPECT_EQ(loaded->param(qv::kLanguageParam).u.pd.value, 3);
         EXPECT_EQ(loaded->param(qv::kWrapUParam).u.pd.value, 2);
         EXPECT_EQ(loaded->param(qv::kDebugParam).u.bd.value, 1);

@@ -51,7 +51,7 @@ protected:
 
     void expectSettingsKept()
     {
-        EXPECT_EQ(instance().code(), "code");
+        EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "code");
         EXPECT_EQ(instance().param(qv::kLanguageParam).u.pd.value, 3);
         EXPECT_EQ(instance().param(qv::kWrapUParam).u.pd.value, 2);
         EXPECT_EQ(instance().param(qv::kDebugParam).u.bd.value, 1);

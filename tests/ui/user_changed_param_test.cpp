@@ -3,6 +3,7 @@
 // the host's script engine and a scripted user.
 #include "common/host_fixture.h"
 #include "base/global_data.h"
+#include "base/language.h"
 #include "base/param_indices.h"
 #include "testhost/host/aegp_refs.h"
 #include "testhost/scripting/script_engine.h"
@@ -67,28 +68,28 @@ TEST_F(UserChangedParamTest, OkStoresTheTypedCodeAndRendersAgain)
 {
     qvh::CommandResult r = edit(typing("'void main(){ outColor = vec4(1.0); }'"));
     EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
-    EXPECT_EQ(instance().code(), "void main(){ outColor = vec4(1.0); }");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "void main(){ outColor = vec4(1.0); }");
     EXPECT_TRUE(rerenders(r));
 }
 
 TEST_F(UserChangedParamTest, CancelAndAnUnchangedOkStoreNothing)
 {
     std::string code = "a = 'b';\n\tc = \"d\\n\" \\ e; // \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x8C\xB2";
-    instance().setCode(code);
+    instance().setArbitraryText(qv::kCodeParam, code);
     for (const char *user : {kCancel, kOk}) {
         qvh::CommandResult r = edit(user);
         EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
         EXPECT_FALSE(rerenders(r));
-        EXPECT_EQ(instance().code(), code);
+        EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), code);
     }
 }
 
 TEST_F(UserChangedParamTest, EmptyCodeIsStoredEvenWhenItWasEmpty)
 {
-    instance().setCode("");
+    instance().setArbitraryText(qv::kCodeParam, "");
     qvh::CommandResult r = edit(kOk);
     EXPECT_TRUE(rerenders(r));
-    EXPECT_EQ(instance().code(), "");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "");
 }
 
 TEST_F(UserChangedParamTest, OkWithoutAnEditKeepsEveryStoredByte)
@@ -98,9 +99,9 @@ TEST_F(UserChangedParamTest, OkWithoutAnEditKeepsEveryStoredByte)
         std::string("x\0\0\xE9\n'\"\\", 9),
     };
     for (const std::string &code : codes) {
-        instance().setCode(code);
+        instance().setArbitraryText(qv::kCodeParam, code);
         qvh::CommandResult r = edit(kOk);
-        EXPECT_EQ(instance().code(), code);
+        EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), code);
         EXPECT_FALSE(rerenders(r));
     }
 }
@@ -109,71 +110,71 @@ TEST_F(UserChangedParamTest, AnEditKeepsTheBytesTheUserLeftAlone)
 {
     const char kAppend[] =
         "function (d, u) { var e = u.find('edittext'); u.type(e, e.text + 'X\u00e9'); u.click(u.find('button', 'Ok')); }";
-    instance().setCode(std::string("ab\0cd \xE9\xFF", 8));
+    instance().setArbitraryText(qv::kCodeParam, std::string("ab\0cd \xE9\xFF", 8));
     edit(kAppend);
-    EXPECT_EQ(instance().code(), std::string("ab\0cd \xE9\xFFX\xC3\xA9", 11));
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), std::string("ab\0cd \xE9\xFFX\xC3\xA9", 11));
     // What the editor shows in place of a NUL or a stray byte can be deleted like any character.
     edit("function (d, u) { var e = u.find('edittext'); u.type(e, e.text.replace(/[\\udbff][\\ude00-\\udeff]/g, '')); "
          "u.click(u.find('button', 'Ok')); }");
-    EXPECT_EQ(instance().code(), "abcd X\xC3\xA9");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "abcd X\xC3\xA9");
 }
 
 TEST_F(UserChangedParamTest, ShadertoyCodeIsConvertedOnlyWhenTheEditorChangedIt)
 {
-    instance().setPopup(qv::kLanguageParam, 2);
-    instance().setCode("float time;");
+    instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Shadertoy));
+    instance().setArbitraryText(qv::kCodeParam, "float time;");
     edit(kOk);
-    EXPECT_EQ(instance().code(), "float time;");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "float time;");
     edit(typing("'float time = iChannelTime[0];'"));
-    EXPECT_EQ(instance().code(), "float qv_user_time = time;");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "float qv_user_time = time;");
 }
 
 TEST_F(UserChangedParamTest, SwitchingToShadertoyRewritesTheStoredCode)
 {
-    instance().setCode(" vec4 c = texture(iChannel0, uv);");
-    instance().setPopup(qv::kLanguageParam, 3);
+    instance().setArbitraryText(qv::kCodeParam, " vec4 c = texture(iChannel0, uv);");
+    instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Lua));
     qvh::CommandResult r = instance().userChangedParam(qv::kLanguageParam);
     EXPECT_FALSE(rerenders(r));
-    EXPECT_EQ(instance().code(), " vec4 c = texture(iChannel0, uv);");
-    instance().setPopup(qv::kLanguageParam, 2);
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), " vec4 c = texture(iChannel0, uv);");
+    instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Shadertoy));
     r = instance().userChangedParam(qv::kLanguageParam);
     EXPECT_TRUE(rerenders(r));
-    EXPECT_EQ(instance().code(), " vec4 c = texture(layer[0], qv_user_uv);");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), " vec4 c = texture(layer[0], qv_user_uv);");
     instance().userChangedParam(qv::kLanguageParam);
-    EXPECT_EQ(instance().code(), " vec4 c = texture(layer[0], qv_user_uv);");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), " vec4 c = texture(layer[0], qv_user_uv);");
 }
 
 TEST_F(UserChangedParamTest, SwitchingToShadertoyKeepsTheBytesAfterANul)
 {
-    instance().setCode(std::string("float a;\0 vec4 c = texture(iChannel0, uv);\0\xE9", 44));
-    instance().setPopup(qv::kLanguageParam, 2);
+    instance().setArbitraryText(qv::kCodeParam, std::string("float a;\0 vec4 c = texture(iChannel0, uv);\0\xE9", 44));
+    instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Shadertoy));
     qvh::CommandResult r = instance().userChangedParam(qv::kLanguageParam);
     EXPECT_EQ(r.err, PF_Err_NONE) << r.message();
-    EXPECT_EQ(instance().code(), std::string("float a;\0 vec4 c = texture(layer[0], qv_user_uv);\0\xE9", 51));
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), std::string("float a;\0 vec4 c = texture(layer[0], qv_user_uv);\0\xE9", 51));
 }
 
 TEST_F(UserChangedParamTest, AFailedEditorKeepsTheCodeAndSaysWhy)
 {
-    instance().setCode("keep me");
+    instance().setArbitraryText(qv::kCodeParam, "keep me");
     std::ofstream(app_ + "/Plug-ins/Tessmar/broken.qvp") << "{not json";
     qvh::CommandResult r = edit(kOk);
     EXPECT_NE(r.err, PF_Err_NONE);
     EXPECT_EQ(r.message().rfind("The code editor failed and the code is unchanged: ", 0), 0u) << r.message();
     EXPECT_NE(r.message().find("SyntaxError"), std::string::npos) << r.message();
-    EXPECT_EQ(instance().code(), "keep me");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "keep me");
     EXPECT_FALSE(rerenders(r));
 }
 
 TEST_F(UserChangedParamTest, AHostThatGivesNoResultOrFailsKeepsTheCode)
 {
-    instance().setCode("keep me");
+    instance().setArbitraryText(qv::kCodeParam, "keep me");
     qvh::host().faults.failFunction(qvh::kWithholdScriptResult, 1);
     qvh::CommandResult r = edit(typing("''"));
     EXPECT_EQ(r.err, PF_Err_NONE);
     EXPECT_NE(r.message().find("the host returned no text"), std::string::npos) << r.message();
     qvh::host().faults.failFunction("AEGP_ExecuteScript", A_Err_GENERIC);
     EXPECT_EQ(edit(typing("''")).err, A_Err_GENERIC);
-    EXPECT_EQ(instance().code(), "keep me");
+    EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), "keep me");
 }
 
 TEST_F(UserChangedParamTest, PremiereGetsOnlyAMessage)

@@ -6,6 +6,7 @@
 // suite, lock, checkout, effect, stream or undo group held, and the stored
 // code intact.
 #include "common/host_fixture.h"
+#include "base/language.h"
 #include "base/param_indices.h"
 #include "testhost/host/aegp_refs.h"
 #include "testhost/images/composition.h"
@@ -132,7 +133,7 @@ protected:
     void SetUp() override
     {
         InstanceTest::SetUp();
-        instance().setCode(kCode);
+        instance().setArbitraryText(qv::kCodeParam, kCode);
     }
     void TearDown() override
     {
@@ -165,8 +166,8 @@ protected:
             return reached;
         if (restore)
             restore();
-        const std::string cleanCode = instance().code();
-        instance().setCode(kCode);
+        const std::string cleanCode = instance().arbitraryText(qv::kCodeParam);
+        instance().setArbitraryText(qv::kCodeParam, kCode);
 
         for (const Fault &fault : faultsFor(reached)) {
             SCOPED_TRACE(command + ", " + fault.row);
@@ -194,11 +195,11 @@ protected:
             expectShowable(fault, o);
             if (check)
                 check(fault, o);
-            std::string code = instance().code();
+            std::string code = instance().arbitraryText(qv::kCodeParam);
             if (code != cleanCode) {
                 EXPECT_EQ(code, kCode) << "stored code lost or altered";
             }
-            instance().setCode(kCode);
+            instance().setArbitraryText(qv::kCodeParam, kCode);
         }
         return reached;
     }
@@ -241,7 +242,7 @@ TEST_F(FaultMatrixTest, SequenceCommands)
     });
     matrix("duplicate (COPY, GET_FLATTENED_SEQUENCE_DATA, RESETUP)", [&] {
         auto copy = instance().duplicate();
-        EXPECT_EQ(copy->code(), kCode);
+        EXPECT_EQ(copy->arbitraryText(qv::kCodeParam), kCode);
         return Outcome{};
     });
     matrix("GET_FLATTENED_SEQUENCE_DATA", [&] {
@@ -273,11 +274,11 @@ TEST_F(FaultMatrixTest, ArbitraryCallbacks)
         return Outcome{};
     });
     matrix("PRINT_SIZE and PRINT", [&] {
-        instance().copyCodeAsText();
+        instance().copyArbitraryAsText(qv::kCodeParam);
         return Outcome{};
     });
     matrix("SCAN and COMPARE", [&] {
-        instance().pasteCodeText(kOtherCode);
+        instance().pasteArbitraryText(qv::kCodeParam, kOtherCode);
         return Outcome{};
     });
     matrix("INTERP", [&] {
@@ -304,7 +305,7 @@ TEST_F(FaultMatrixTest, ParameterUi)
         if ((fault.name == "AEGP_ExecuteScript" && fault.kind == Fault::kFails) ||
             fault.name == qvh::kWithholdScriptResult) {
             EXPECT_EQ(o.message, "The code editor failed and the code is unchanged: the host returned no text.");
-            EXPECT_EQ(instance().code(), kCode);
+            EXPECT_EQ(instance().arbitraryText(qv::kCodeParam), kCode);
         }
     };
     matrix("edit, cancelled", [&] { return userChanged(qv::kEditButtonParam); }, {}, {}, editorFailed);
@@ -313,8 +314,8 @@ TEST_F(FaultMatrixTest, ParameterUi)
            editorFailed);
     matrix("debug", [&] { return userChanged(qv::kDebugParam); });
     matrix("language switch", [&] { return userChanged(qv::kLanguageParam); },
-           [&] { instance().setPopup(qv::kLanguageParam, 2); },
-           [&] { instance().setPopup(qv::kLanguageParam, 1); });
+           [&] { instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Shadertoy)); },
+           [&] { instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(qv::Language::Glsl)); });
     matrix("reset all", [&] { return userChanged(qv::kResetAllParam); });
     matrix("reset sliders", [&] { return userChanged(qv::kResetSlidersParam); });
     matrix("reset angles", [&] { return userChanged(qv::kResetAnglesParam); });
@@ -333,16 +334,16 @@ TEST_F(FaultMatrixTest, ParameterUi)
 // disposal; the render's runtime and texts are left to the sanitizers.
 struct RenderCase {
     const char *language;
-    A_long popup;
+    qv::Language popup;
     const char *code;
     bool loadLayer;
     bool logs;
 };
 
 const RenderCase kRenderCases[] = {
-    {"GLSL", 1, "void main(){ outColor = getColor(uv) + getColor(0, uv); }", true, false},
-    {"Shadertoy", 2, "void mainImage(out vec4 fragColor, in vec2 fragCoord) { fragColor = broken; }", false, true},
-    {"Lua", 3, "qv.setColor(0, 0, 1, 1, 0, 0)\nreturn 'from Lua: ' .. qv.js('1 + 1')", false, true},
+    {"GLSL", qv::Language::Glsl, "void main(){ outColor = getColor(uv) + getColor(0, uv); }", true, false},
+    {"Shadertoy", qv::Language::Shadertoy, "void mainImage(out vec4 fragColor, in vec2 fragCoord) { fragColor = broken; }", false, true},
+    {"Lua", qv::Language::Lua, "qv.setColor(0, 0, 1, 1, 0, 0)\nreturn 'from Lua: ' .. qv.js('1 + 1')", false, true},
 };
 
 TEST_F(FaultMatrixTest, SmartRender)
@@ -366,11 +367,12 @@ TEST_F(FaultMatrixTest, SmartRender)
             return Outcome{r.err(), r.message};
         };
         qvh::Faults::Consulted reached = matrix(std::string(c.language) + " frame", frame, [&] {
-            instance().setPopup(qv::kLanguageParam, c.popup);
-            instance().setCode(c.code);
+            instance().setPopup(qv::kLanguageParam, qv::PopupValueOf(c.popup));
+            instance().setArbitraryText(qv::kCodeParam, c.code);
         });
         EXPECT_EQ(reached.functions.count("AEGP_ExecuteScript"), c.logs ? 1u : 0u) << c.language;
-        EXPECT_EQ(reached.functions.count("checkout_layer_pixels 103"), c.loadLayer ? 1u : 0u) << c.language;
+        std::string firstLayerPixels = "checkout_layer_pixels " + std::to_string(qv::kFirstLayerParam);
+        EXPECT_EQ(reached.functions.count(firstLayerPixels), c.loadLayer ? 1u : 0u) << c.language;
         instance().setCheckbox(qv::kFirstLoadLayerParam, false);
     }
 }

@@ -32,7 +32,7 @@ protected:
         comp_.width = 48, comp_.height = 40;
     }
 
-    qvh::FrameResult renderWith(int language, const char *code)
+    qvh::FrameResult renderWith(qv::Language language, const char *code)
     {
         setLanguage(language);
         setCode(code);
@@ -67,7 +67,7 @@ protected:
 TEST_F(LifecycleTest, ThreadsStillAliveRenderAgainAfterASecondGlobalSetup)
 {
     // The languages: GLSL through the driver's engine, Lua through both of its own.
-    const std::pair<int, const char *> jobs[] = {{0, kGlslCode}, {2, kLuaCode}};
+    const std::pair<qv::Language, const char *> jobs[] = {{qv::Language::Glsl, kGlslCode}, {qv::Language::Lua, kLuaCode}};
     std::vector<qvh::FrameResult> before(4), after(4);
     {
         Worker a, b;
@@ -105,7 +105,7 @@ TEST_F(LifecycleTest, SetdownWhileAnotherThreadRendersWaitsForTheRender)
         "return 'done'";
     comp_.width = 1100, comp_.height = 500;  /* more than one tile */
     openDebugWindow();
-    qvh::FrameResult expected = renderWith(2, heavy);
+    qvh::FrameResult expected = renderWith(qv::Language::Lua, heavy);
     ASSERT_EQ(expected.err(), PF_Err_NONE) << expected.message;
     expectDrawn(expected);
     ASSERT_EQ(logScripts().size(), 1u);
@@ -113,7 +113,7 @@ TEST_F(LifecycleTest, SetdownWhileAnotherThreadRendersWaitsForTheRender)
     Worker w;
     int asks = qvh::abortAsks();
     qvh::FrameResult during;
-    std::future<void> done = w.start([&] { during = renderWith(2, heavy); });
+    std::future<void> done = w.start([&] { during = renderWith(qv::Language::Lua, heavy); });
     while (qvh::abortAsks() == asks)  /* the script asks before its pass: the render is under way */
         std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

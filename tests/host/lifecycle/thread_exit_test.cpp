@@ -64,7 +64,7 @@ protected:
     // Renders on `w` with all three of its engines; every frame must succeed.
     void renderAllEngines(Worker &w)
     {
-        for (const auto &job : {std::make_pair(0, kGlslCode), std::make_pair(2, kLuaCode)})
+        for (const auto &job : {std::make_pair(qv::Language::Glsl, kGlslCode), std::make_pair(qv::Language::Lua, kLuaCode)})
             w.run([&] {
                 setLanguage(job.first);
                 setCode(job.second);

@@ -1,6 +1,7 @@
 // Whole frames through the built plug-in: the Shadertoy gradient at every
 // depth, compile errors in the debug log, languages, layers and odd sizes.
 #include "common/render_fixture.h"
+#include "engine/sampler_modes.h"
 
 #include <cmath>
 #include <limits>
@@ -68,7 +69,7 @@ class FrameTest : public RenderTest {
 protected:
     std::shared_ptr<qvh::World> renderGradient(int depth, A_long width = 1920, A_long height = 1080)
     {
-        setLanguage(1);
+        setLanguage(qv::Language::Shadertoy);
         setCode(kGradient);
         qvh::Composition comp;
         comp.width = width, comp.height = height, comp.depth = depth;
@@ -143,8 +144,9 @@ TEST_F(FrameTest, AFailingLogCallIsTheRenderResult)
 
 TEST_F(FrameTest, DefaultCodePassesTheInputThroughWithPaddingAndOrigins)
 {
-    setPopup(8, 2);  /* nearest pixel: texel centres come through unblended */
-    setPopup(9, 2);
+    /* nearest pixel: texel centres come through unblended */
+    setPopup(qv::kMagFilterParam, qv::PopupValueOfCode(qv::kFilterNearest));
+    setPopup(qv::kMinFilterParam, qv::PopupValueOfCode(qv::kFilterNearest));
     for (int depth : {8, 16, 32}) {
         qvh::Composition comp;
         comp.depth = depth;
@@ -171,7 +173,7 @@ TEST_F(FrameTest, LanguagesOutsideTheListClearTheFrameAndRunNothing)
     openDebugWindow();
     setCode("void main(){ broken");
     for (int popup : {0, 4, 100, -7}) {
-        setPopup(4, popup);
+        setPopup(qv::kLanguageParam, popup);
         qvh::Composition comp;
         comp.width = 10, comp.height = 10;
         qvh::FrameResult r = render(comp);
@@ -186,7 +188,7 @@ TEST_F(FrameTest, LanguagesOutsideTheListClearTheFrameAndRunNothing)
 TEST_F(FrameTest, LuaMessageReachesTheLog)
 {
     openDebugWindow();
-    setLanguage(2);
+    setLanguage(qv::Language::Lua);
     setCode("return 'hello ' .. math.floor(width)");
     qvh::Composition comp;
     comp.width = 12, comp.height = 4;

@@ -12,7 +12,7 @@ class ThreadsTest : public RenderTest {};
 
 TEST_F(ThreadsTest, SeveralThreadsCreateEnginesAndRenderAtOnce)
 {
-    setLanguage(1);
+    setLanguage(qv::Language::Shadertoy);
     setCode("void mainImage(out vec4 c, in vec2 p){ c = vec4(p / iResolution.xy, fract(iTime), 1.0); }");
     qvh::Composition comp;
     comp.width = 1100, comp.height = 300;  /* two tiles across */

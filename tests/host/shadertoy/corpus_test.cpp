@@ -48,9 +48,9 @@ protected:
     // Pastes the code and picks the Shadertoy language, as a user does.
     void paste(const std::string &code)
     {
-        setLanguage(0);
+        setLanguage(qv::Language::Glsl);
         setCode(code);
-        setLanguage(1);
+        setLanguage(qv::Language::Shadertoy);
         ASSERT_EQ(instance().userChangedParam(qv::kLanguageParam).err, PF_Err_NONE);
     }
 

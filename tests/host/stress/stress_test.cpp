@@ -6,6 +6,7 @@
 // QV_STRESS_FRAMES raises the frames per thread (default 12; 200 for a long
 // run by hand), QV_STRESS_THREADS the render threads (default 4).
 #include "common/host_fixture.h"
+#include "base/language.h"
 #include "base/param_indices.h"
 #include "testhost/images/composition.h"
 #include "testhost/effect/instance.h"
@@ -29,14 +30,14 @@ int envCount(const char *name, int fallback)
 }
 
 struct Program {
-    A_long language;  // popup choice: 1 GLSL, 2 Shadertoy dialect, 3 Lua
+    qv::Language language;
     const char *code;
 };
 
 const Program kPrograms[] = {
-    {1, "void main(){ outColor = vec4(uv, fract(time), 1.0); }"},
-    {2, "void mainImage(out vec4 c, in vec2 p){ c = vec4(p.yx / iResolution.yx, fract(iTime * 0.5), 1.0); }"},
-    {3, "qv.glsl(string.format('void main(){ outColor = vec4(uv.y, %f, uv.x, 1.0); }', time % 1.0))\n"
+    {qv::Language::Glsl, "void main(){ outColor = vec4(uv, fract(time), 1.0); }"},
+    {qv::Language::Shadertoy, "void mainImage(out vec4 c, in vec2 p){ c = vec4(p.yx / iResolution.yx, fract(iTime * 0.5), 1.0); }"},
+    {qv::Language::Lua, "qv.glsl(string.format('void main(){ outColor = vec4(uv.y, %f, uv.x, 1.0); }', time % 1.0))\n"
         "qv.glsl('void main(){ vec4 c = getColor(OUTPUT_LAYER_INDEX, uv); outColor = vec4(c.b, c.g, c.r, 1.0); }', true)\n"
         "return 'frame drawn'"},
 };
@@ -45,10 +46,10 @@ constexpr int kProgramCount = sizeof kPrograms / sizeof kPrograms[0];
 // What the user interface thread cycles the edited instance through.
 const Program kEdits[] = {
     kPrograms[0], kPrograms[1], kPrograms[2],
-    {1, "void main(){ outColor = vec4(1.0 - uv, 0.5, 1.0); }"},
-    {2, "void mainImage(out vec4 c, in vec2 p){ c = vec4(0.25); }"},
-    {3, "return 'no pass'"},
-    {1, "this is not GLSL"},
+    {qv::Language::Glsl, "void main(){ outColor = vec4(1.0 - uv, 0.5, 1.0); }"},
+    {qv::Language::Shadertoy, "void mainImage(out vec4 c, in vec2 p){ c = vec4(0.25); }"},
+    {qv::Language::Lua, "return 'no pass'"},
+    {qv::Language::Glsl, "this is not GLSL"},
 };
 
 std::vector<unsigned char> pixels(const qvh::World &w)
@@ -65,8 +66,8 @@ protected:
     std::unique_ptr<qvh::Instance> makeInstance(const Program &p)
     {
         std::unique_ptr<qvh::Instance> inst = instance().duplicate();
-        inst->setPopup(qv::kLanguageParam, p.language);
-        inst->setCode(p.code);
+        inst->setPopup(qv::kLanguageParam, qv::PopupValueOf(p.language));
+        inst->setArbitraryText(qv::kCodeParam, p.code);
         return inst;
     }
 
@@ -116,9 +117,9 @@ TEST_F(StressTest, FramesOnManyThreadsMatchOneThreadWhileTheUserEdits)
         bool debug = false;
         for (int i = 0; rendering.load(); ++i) {
             const Program &p = kEdits[i % (sizeof kEdits / sizeof kEdits[0])];
-            edited->setCode(p.code);
+            edited->setArbitraryText(qv::kCodeParam, p.code);
             EXPECT_EQ(edited->userChangedParam(qv::kCodeParam).err, PF_Err_NONE);
-            edited->setPopup(qv::kLanguageParam, p.language);
+            edited->setPopup(qv::kLanguageParam, qv::PopupValueOf(p.language));
             EXPECT_EQ(edited->userChangedParam(qv::kLanguageParam).err, PF_Err_NONE);
             if (i % 3 == 0) {
                 debug = !debug;

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         RenderTest::SetUp();
-        setLanguage(2);
+        setLanguage(qv::Language::Lua);
         comp_.width = 16;
         comp_.height = 8;
     }
