@@ -44,10 +44,8 @@ std::string point3D(double x, double y, double z)
     return "(" + number(x) + ", " + number(y) + ", " + number(z) + ")";
 }
 
-} // namespace
-
 // The system's loader would search its library path for a bare name.
-static std::string explicitPath(const std::string &path)
+std::string explicitPath(const std::string &path)
 {
     for (char c : path)
         if (os::isPathSeparator(c))
@@ -55,6 +53,15 @@ static std::string explicitPath(const std::string &path)
     bool drive = os::isPathSeparator('\\') && path.size() > 1 && path[1] == ':';  /* "C:x.aex" on Windows */
     return drive ? path : "./" + path;
 }
+
+// Fails, as the plug-in cannot be used, when a setup command failed.
+void checkSetup(const char *what, const CommandResult &r)
+{
+    if (r.err)
+        throw InputError(std::string(what) + " failed with error " + std::to_string(r.err) + ": " + r.message());
+}
+
+} // namespace
 
 std::unique_ptr<Plugin> LoadPlugin(const std::string &path)
 {
@@ -65,13 +72,6 @@ std::unique_ptr<Plugin> LoadPlugin(const std::string &path)
     } catch (const std::runtime_error &e) {
         throw InputError(path + ": " + e.what());
     }
-}
-
-// Fails, as the plug-in cannot be used, when a setup command failed.
-static void checkSetup(const char *what, const CommandResult &r)
-{
-    if (r.err)
-        throw InputError(std::string(what) + " failed with error " + std::to_string(r.err) + ": " + r.message());
 }
 
 std::unique_ptr<CliSession> CliSession::open(const std::string &pluginPath)
