@@ -1,12 +1,13 @@
 // qvhost info: the PiPL, global setup's report, the Options message.
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
+#include "testhost/qvhost/cli_support.h"
 #include "testhost/effect/effect.h"
 #include "testhost/host/host.h"
 #include "testhost/host/plugin.h"
 #include "testhost/os/terminal_text.h"
 
 #include <cstdio>
-#include <iostream>
 #include <memory>
 
 namespace qvh {
@@ -32,27 +33,20 @@ void printPipl(const Pipl &pipl)
     }
 }
 
-int fail(const char *what, const CommandResult &r)
+std::string failure(const char *what, const CommandResult &r)
 {
-    std::fprintf(stderr, "qvhost: %s failed with error %d: %s\n", what, r.err, TerminalText(r.message()).c_str());
-    return 1;
+    return std::string(what) + " failed with error " + std::to_string(r.err) + ": " + r.message();
 }
 
 int runInfo(const std::string &path)
 {
-    std::unique_ptr<Plugin> plugin;
-    try {
-        plugin.reset(new Plugin(path));
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "qvhost: %s\n", TerminalText(e.what()).c_str());
-        return 1;
-    }
+    std::unique_ptr<Plugin> plugin = LoadPlugin(path);
     printPipl(plugin->pipl());
     Effect effect(*plugin);
     CommandResult setup = effect.globalSetup();
     std::printf("global setup: %d\n", setup.err);
     if (setup.err)
-        return fail("global setup", setup);
+        throw InputError(failure("global setup", setup));  /* a plug-in that cannot be used */
     std::printf("  my_version 0x%08X\n  out_flags  0x%08X\n  out_flags2 0x%08X\n",
                 setup.out.my_version, setup.out.out_flags, setup.out.out_flags2);
     if (!effect.piplMismatch().empty())
@@ -66,8 +60,8 @@ int runInfo(const std::string &path)
     std::printf("options message:\n%s\n", TerminalText(dialog.message()).c_str());
     CommandResult setdown = effect.globalSetdown();
     if (setdown.err)
-        return fail("global setdown", setdown);
-    return effect.piplMismatch().empty() ? 0 : 1;
+        throw RunError(failure("global setdown", setdown));
+    return effect.piplMismatch().empty() ? kExitDone : kExitFailed;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // qvhost params: the parameter list as the host sees it after parameter setup.
 #include "testhost/effect/arbitrary_calls.h"
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/os/terminal_text.h"
 
@@ -41,13 +42,11 @@ void printParam(CliSession &s, PF_ParamIndex index)
 int runParams(const std::string &path)
 {
     std::unique_ptr<CliSession> session = CliSession::open(path);
-    if (!session)
-        return 1;
     std::printf("index disk ID  type           flags      UI flags    name                   default\n");
     for (PF_ParamIndex i = 0; i < session->params().count(); ++i)
         printParam(*session, i);
     std::printf("%d parameters; num_params %d\n", session->params().count(), session->params().numParams());
-    return session->params().count() == session->params().numParams() ? 0 : 1;
+    return session->params().count() == session->params().numParams() ? kExitDone : kExitFailed;
 }
 
 } // namespace

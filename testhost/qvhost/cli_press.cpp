@@ -2,17 +2,15 @@
 // does (PF_Cmd_USER_CHANGED_PARAM), shows what each press changed and saves
 // the project with the new values.
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/host/host.h"
 #include "testhost/effect/instance.h"
-#include "testhost/project/project_file.h"
 #include "testhost/scripting/script_engine.h"
 #include "testhost/os/terminal_text.h"
 
 #include <cstdio>
-#include <iostream>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,11 +21,6 @@ struct PressOptions {
     std::string plugin = defaultPluginPath();
     std::string project;
     std::vector<std::string> buttons;
-};
-
-// A mistake in the command line rather than a failed press.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
 };
 
 // The button named `button`: its index, or its name as the panel shows it.
@@ -71,23 +64,18 @@ void press(Instance &instance, PF_ParamIndex button)
             std::printf("  %-22s %s -> %s\n", TerminalText(instance.param(PF_ParamIndex(i + 1)).name).c_str(),
                         TerminalText(before[i]).c_str(), TerminalText(after[i]).c_str());
     if (r.err || !r.message().empty())
-        throw std::runtime_error("the press ended with error " + std::to_string(r.err) + ": " + r.message());
+        throw RunError("the press ended with error " + std::to_string(r.err) + ": " + r.message());
 }
 
 void pressAll(const PressOptions &o, CliSession &session)
 {
-    std::unique_ptr<Instance> instance;
-    try {
-        instance = Instance::fromProject(session.params(), LoadProjectFile(o.project));
-    } catch (const std::exception &e) {
-        throw UsageError(e.what());
-    }
+    std::unique_ptr<Instance> instance = session.loadProject(o.project);
     std::vector<PF_ParamIndex> buttons;
     for (const std::string &name : o.buttons)
         buttons.push_back(findButton(*instance, name));
     for (PF_ParamIndex button : buttons)
         press(*instance, button);
-    SaveProjectFile(o.project, instance->toProject());
+    SaveProject(o.project, *instance);
     std::printf("saved %s\n", o.project.c_str());
 }
 
@@ -95,18 +83,8 @@ int runPress(const PressOptions &o)
 {
     installScriptEngine();  /* the "Edit" button opens its editor there */
     std::unique_ptr<CliSession> session = CliSession::open(o.plugin);
-    if (!session)
-        return 2;
-    try {
-        pressAll(o, *session);
-        return 0;
-    } catch (const UsageError &e) {
-        std::cerr << "qvhost press: " << TerminalText(e.what()) << "\n";
-        return 2;
-    } catch (const std::exception &e) {
-        std::cerr << "qvhost press: " << TerminalText(e.what()) << "\n";
-        return 1;
-    }
+    pressAll(o, *session);
+    return kExitDone;
 }
 
 } // namespace

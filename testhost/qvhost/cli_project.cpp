@@ -2,15 +2,14 @@
 #include "base/param_indices.h"
 #include "base/popup_codes.h"
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/effect/instance.h"
 #include "testhost/os/terminal_text.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iostream>
+#include <functional>
 #include <memory>
-#include <sstream>
 
 namespace qvh {
 namespace {
@@ -22,40 +21,12 @@ struct ProjectOptions {
     std::string language;
 };
 
-// A file the command reads is unusable: status 2, as for option mistakes.
-struct InputError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw InputError(path + ": cannot read the code file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs `body` on an open session, turning what it throws into a message.
+// Runs `body` on an open session.
 int withSession(const ProjectOptions &o, const std::function<void(CliSession &)> &body)
 {
     std::unique_ptr<CliSession> session = CliSession::open(o.plugin);
-    if (!session)
-        return 1;
-    try {
-        body(*session);
-        return 0;
-    } catch (const ProjectError &e) {
-        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
-        return 2;
-    } catch (const InputError &e) {
-        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
-        return 2;
-    } catch (const std::exception &e) {
-        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
-        return 1;
-    }
+    body(*session);
+    return kExitDone;
 }
 
 void showValues(Instance &instance)
@@ -67,18 +38,6 @@ void showValues(Instance &instance)
         std::string value = FormatValue(def, instance.layer(i));
         if (value != FormatValue(instance.declared().def(i), 0) || instance.layer(i))
             std::printf("  %-22s %s\n", TerminalText(def.name).c_str(), TerminalText(value).c_str());
-    }
-}
-
-// The saved project as an instance; what the file holds that does not fit
-// the plug-in is named with the file.
-std::unique_ptr<Instance> loadProject(CliSession &s, const std::string &file)
-{
-    Project project = LoadProjectFile(file);  /* its errors name the file */
-    try {
-        return Instance::fromProject(s.params(), project);
-    } catch (const ProjectError &e) {
-        throw ProjectError(file + ": " + e.what());
     }
 }
 
@@ -95,17 +54,17 @@ void chooseLanguage(Instance &instance, const std::string &language)
         instance.setPopup(qv::kLanguageParam, value);
         CommandResult r = instance.userChangedParam(qv::kLanguageParam);
         if (r.err)
-            throw std::runtime_error("choosing the language failed with error " + std::to_string(r.err) + ": " +
+            throw RunError("choosing the language failed with error " + std::to_string(r.err) + ": " +
                                      r.message());
         return;
     }
-    throw InputError("--language: '" + language + "' is not one of " + NameList(kLanguageNames));
+    throw UsageError("--language: '" + language + "' is not one of " + NameList(kLanguageNames));
 }
 
 int runShow(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
-        std::unique_ptr<Instance> instance = loadProject(s, o.file);
+        std::unique_ptr<Instance> instance = s.loadProject(o.file);
         std::string code = instance->arbitraryText(qv::kCodeParam);
         std::printf("%s\nvalues other than their defaults:\n", TerminalText(o.file).c_str());
         showValues(*instance);
@@ -122,16 +81,16 @@ int runNew(const ProjectOptions &o)
             instance->setArbitraryText(qv::kCodeParam, readFile(o.codeFile));
         if (!o.language.empty())
             chooseLanguage(*instance, o.language);
-        SaveProjectFile(o.file, instance->toProject());
+        SaveProject(o.file, *instance);
     });
 }
 
 int runSetCode(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
-        std::unique_ptr<Instance> instance = loadProject(s, o.file);
+        std::unique_ptr<Instance> instance = s.loadProject(o.file);
         instance->setArbitraryText(qv::kCodeParam, readFile(o.codeFile));
-        SaveProjectFile(o.file, instance->toProject());
+        SaveProject(o.file, *instance);
     });
 }
 

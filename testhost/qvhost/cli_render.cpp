@@ -6,6 +6,7 @@
 #include "base/param_indices.h"
 #include "base/popup_codes.h"
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/images/composition.h"
 #include "testhost/qvhost/frame_output.h"
@@ -16,7 +17,6 @@
 #include "testhost/qvhost/interrupt.h"
 #include "testhost/os/os.h"
 #include "testhost/qvhost/plugin_messages.h"
-#include "testhost/project/project_file.h"
 #include "testhost/qvhost/render_batch.h"
 #include "testhost/scripting/script_engine.h"
 #include "testhost/effect/smartfx.h"
@@ -24,19 +24,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 
 namespace qvh {
 namespace {
-
-// A mistake in the command line or its files: reported as "qvhost render: ..."
-// with exit status 2.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // The render's bits per channel and, when the data chose them, why.
 struct DepthChoice {
@@ -120,16 +113,6 @@ int choice(const std::string &text, const char *option, const std::vector<std::s
     throw UsageError(std::string(option) + ": '" + text + "' is not one of " + NameList(names));
 }
 
-std::string readText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw UsageError(path + ": cannot read the code file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void setBank(Instance &instance, const RenderOptions &o)
 {
     using namespace qv;
@@ -172,7 +155,7 @@ void setBank(Instance &instance, const RenderOptions &o)
 void setSettings(Instance &instance, const RenderOptions &o)
 {
     if (!o.code.empty())
-        instance.setArbitraryText(qv::kCodeParam, readText(o.code));
+        instance.setArbitraryText(qv::kCodeParam, readFile(o.code));
     if (!o.wrapU.empty())
         instance.setPopup(qv::kWrapUParam, choice(o.wrapU, "--wrap-u", kWrapNames));
     if (!o.wrapV.empty())
@@ -188,7 +171,7 @@ void userChanged(Instance &instance, PF_ParamIndex index, const char *what)
 {
     CommandResult r = instance.userChangedParam(index);
     if (r.err)
-        throw std::runtime_error(std::string(what) + " failed with error " + std::to_string(r.err) + ": " +
+        throw RunError(std::string(what) + " failed with error " + std::to_string(r.err) + ": " +
                                  r.message());
 }
 
@@ -216,16 +199,16 @@ struct LayerSource {
     bool perFrame() const { return !isInput() && isFramePattern(name); }
 };
 
-// Input-file problems are the caller's: status 2. Out of memory while
-// reading a declared-size-checked image counts as such too.
+// Out of memory while reading an image whose declared size was checked
+// counts as an unusable input too.
 Image readInput(const std::string &path)
 {
     try {
         return readImage(path);
     } catch (const std::bad_alloc &) {
-        throw UsageError(path + ": out of memory reading the image");
+        throw InputError(path + ": out of memory reading the image");
     } catch (const std::runtime_error &e) {
-        throw UsageError(e.what());
+        throw InputError(e.what());
     }
 }
 
@@ -320,7 +303,7 @@ DepthChoice chooseDepth(const RenderOptions &o, long firstFrame)
         try {
             bits = storedBits(file);
         } catch (const std::runtime_error &e) {
-            throw UsageError(e.what());
+            throw InputError(e.what());
         }
     }
     if (bits == 32)
@@ -408,6 +391,16 @@ bool rendersCompiledCode(Instance &instance)
     return language == qv::Language::Glsl || language == qv::Language::Shadertoy;
 }
 
+// The status of a batch: what ended it, else the worst of its frames.
+int batchStatus(const BatchReport &report)
+{
+    if (report.noGl)
+        return kExitBadInput;  /* nothing rendered: the machine, not the code, is at fault */
+    if (report.interrupted)
+        return interruptStatus();
+    return report.inputFailed ? kExitBadInput : report.renderFailed ? kExitFailed : kExitDone;
+}
+
 int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, const std::vector<BatchFrame> &list,
               const DepthChoice &depth, FrameOutput &output)
 {
@@ -433,33 +426,14 @@ int renderAll(Instance &instance, Composition &comp, const RenderOptions &o, con
                      depth.reason.empty() ? "" : ": ", depth.reason.c_str());
     if (o.debug)
         printDebugLog();
-    if (report.noGl)
-        return 2;  /* nothing rendered: the machine, not the code, is at fault */
-    if (report.interrupted) {
+    if (report.interrupted && !report.noGl)
         std::fprintf(stderr, "qvhost render: interrupted\n");
-        return interruptStatus();
-    }
-    return report.inputFailed ? 2 : report.renderFailed ? 1 : 0;
-}
-
-std::unique_ptr<CliSession> openSession(const RenderOptions &o)
-{
-    std::string path = o.plugin.empty() ? defaultPluginPath() : o.plugin;
-    if (!os::isReadable(path))
-        throw UsageError(path + ": cannot open the plug-in");
-    return CliSession::open(path);
+    return batchStatus(report);
 }
 
 std::unique_ptr<Instance> makeInstance(CliSession &session, const RenderOptions &o)
 {
-    if (o.project.empty())
-        return Instance::create(session.params());
-    Project project = LoadProjectFile(o.project);  /* its errors name the file */
-    try {
-        return Instance::fromProject(session.params(), project);
-    } catch (const ProjectError &e) {
-        throw UsageError(o.project + ": " + e.what());
-    }
+    return o.project.empty() ? Instance::create(session.params()) : session.loadProject(o.project);
 }
 
 // The instance as the options make it: the project's (or a new one), then the
@@ -481,7 +455,7 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
     if (o.debug)
         tickDebug(*instance);
     if (!o.saveProject.empty())
-        SaveProjectFile(o.saveProject, instance->toProject());
+        SaveProject(o.saveProject, *instance);
     listenToDebugLog();
     if (!o.debug)
         tickDebug(*instance);
@@ -493,9 +467,7 @@ std::unique_ptr<Instance> buildInstance(CliSession &session, Composition &comp, 
 int renderSession(const RenderOptions &o, const std::vector<BatchFrame> &list, const DepthChoice &depth,
                   FrameOutput &output)
 {
-    std::unique_ptr<CliSession> session = openSession(o);
-    if (!session)
-        return 1;
+    std::unique_ptr<CliSession> session = CliSession::open(o.plugin.empty() ? defaultPluginPath() : o.plugin);
     Composition comp;
     comp.depth = depth.depth;
     std::unique_ptr<Instance> instance = buildInstance(*session, comp, o, list.front().number);
@@ -508,19 +480,8 @@ int runRender(const RenderOptions &o)
 {
     std::vector<BatchFrame> list = frames(o);
     DepthChoice depth = chooseDepth(o, list.front().number);
-    try {
-        FrameOutput output(o.out, depth.depth, o.exrHalf);
-        return renderSession(o, list, depth, output);
-    } catch (const UsageError &) {
-        throw;
-    } catch (const ProjectError &e) {
-        throw UsageError(e.what());
-    } catch (const std::bad_alloc &) {
-        std::fprintf(stderr, "qvhost render: out of memory\n");
-    } catch (const std::runtime_error &e) {
-        std::fprintf(stderr, "qvhost render: %s\n", TerminalText(e.what()).c_str());
-    }
-    return 1;
+    FrameOutput output(o.out, depth.depth, o.exrHalf);
+    return renderSession(o, list, depth, output);
 }
 
 } // namespace
@@ -559,14 +520,7 @@ void addRenderCommand(CLI::App &app, int &status)
     cmd->add_flag("--fail-fast", o->failFast, "Stop at the first frame that fails");
     cmd->add_flag("--exr-half", o->exrHalf, "Write .exr files with half floats (default: 32-bit floats)");
     cmd->add_option("--out", o->out, "Output: image file by extension, frame pattern, or - for raw RGBA on standard output")->required();
-    cmd->callback([o, &status] {
-        try {
-            status = runRender(*o);
-        } catch (const UsageError &e) {
-            std::fprintf(stderr, "qvhost render: %s\n", TerminalText(e.what()).c_str());
-            status = 2;
-        }
-    });
+    cmd->callback([o, &status] { status = runRender(*o); });
 }
 
 } // namespace qvh

@@ -1,9 +1,11 @@
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/host/param_values.h"
+#include "testhost/os/os.h"
 #include "testhost/os/terminal_text.h"
+#include "testhost/project/project_file.h"
+#include "testhost/qvhost/cli_errors.h"
 
 #include <cstdio>
-#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -55,30 +57,64 @@ std::string shownNumbers(PF_ParamType type, const std::vector<double> &numbers)
     return numbers.size() == 1 ? text : "(" + text + ")";
 }
 
+// The system's loader would search its library path for a bare name.
+std::string explicitPath(const std::string &path)
+{
+    for (char c : path)
+        if (os::isPathSeparator(c))
+            return path;
+    bool drive = os::isPathSeparator('\\') && path.size() > 1 && path[1] == ':';  /* "C:x.aex" on Windows */
+    return drive ? path : "./" + path;
+}
+
+// Fails, as the plug-in cannot be used, when a setup command failed.
+void checkSetup(const char *what, const CommandResult &r)
+{
+    if (r.err)
+        throw InputError(std::string(what) + " failed with error " + std::to_string(r.err) + ": " + r.message());
+}
+
 } // namespace
+
+std::unique_ptr<Plugin> LoadPlugin(const std::string &path)
+{
+    if (!os::isReadable(path))
+        throw InputError(path + ": cannot open the plug-in");
+    try {
+        return std::unique_ptr<Plugin>(new Plugin(explicitPath(path)));
+    } catch (const std::runtime_error &e) {
+        throw InputError(path + ": " + e.what());
+    }
+}
 
 std::unique_ptr<CliSession> CliSession::open(const std::string &pluginPath)
 {
     std::unique_ptr<CliSession> s(new CliSession);
-    try {
-        s->plugin_.reset(new Plugin(pluginPath));
-    } catch (const std::exception &e) {
-        std::cerr << "qvhost: " << TerminalText(e.what()) << "\n";
-        return nullptr;
-    }
+    s->plugin_ = LoadPlugin(pluginPath);
     s->effect_.reset(new Effect(*s->plugin_));
-    CommandResult setup = s->effect_->globalSetup();
-    if (setup.err) {
-        std::cerr << "qvhost: global setup failed with error " << setup.err << ": " << TerminalText(setup.message()) << "\n";
-        return nullptr;
-    }
+    checkSetup("global setup", s->effect_->globalSetup());
     s->params_.reset(new DeclaredParams(*s->effect_));
-    CommandResult params = s->params_->setup();
-    if (params.err) {
-        std::cerr << "qvhost: parameter setup failed with error " << params.err << ": " << TerminalText(params.message()) << "\n";
-        return nullptr;
-    }
+    checkSetup("parameter setup", s->params_->setup());
     return s;
+}
+
+std::unique_ptr<Instance> CliSession::loadProject(const std::string &file)
+{
+    std::string text = readFile(file, "project");
+    try {
+        return Instance::fromProject(params(), ProjectFromJson(text));
+    } catch (const std::runtime_error &e) {  /* ProjectError, or the plug-in refusing a value */
+        throw InputError(file + ": " + e.what());
+    }
+}
+
+void SaveProject(const std::string &file, Instance &instance)
+{
+    try {
+        SaveProjectFile(file, instance.toProject());
+    } catch (const ProjectError &e) {  /* its message names the file */
+        throw RunError(e.what());
+    }
 }
 
 CliSession::~CliSession()

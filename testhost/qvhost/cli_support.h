@@ -5,6 +5,7 @@
 #include "sdk/ae_sdk.h"
 #include "testhost/effect/declared_params.h"
 #include "testhost/effect/effect.h"
+#include "testhost/effect/instance.h"
 #include "testhost/host/plugin.h"
 
 #include <memory>
@@ -13,22 +14,35 @@
 
 namespace qvh {
 
+// The plug-in at `path`, a bare name being the working folder's file as for
+// every other file named on the command line; an InputError naming `path`
+// when it cannot be loaded.
+std::unique_ptr<Plugin> LoadPlugin(const std::string &path);
+
 // A plug-in loaded, globally set up and its parameters declared; closed in
 // the reverse order.
 class CliSession {
 public:
-    // Null, with the problem printed to stderr, when a step fails.
+    // An InputError when a step fails: the plug-in cannot be used.
     static std::unique_ptr<CliSession> open(const std::string &pluginPath);
     ~CliSession();
 
     Effect &effect() { return *effect_; }
     DeclaredParams &params() { return *params_; }
 
+    // The instance saved in `file`; an InputError naming the file when it
+    // cannot be read, does not fit the plug-in or the plug-in refuses it.
+    std::unique_ptr<Instance> loadProject(const std::string &file);
+
 private:
     std::unique_ptr<Plugin> plugin_;
     std::unique_ptr<Effect> effect_;
     std::unique_ptr<DeclaredParams> params_;
 };
+
+// Saves `instance` in `file`; a RunError naming the file when it cannot be
+// written.
+void SaveProject(const std::string &file, Instance &instance);
 
 // `text` between double quotes with C escapes for quotes, backslashes,
 // control bytes and NULs.

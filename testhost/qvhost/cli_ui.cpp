@@ -2,20 +2,17 @@
 // script engine and worked by a scripted user.
 #include "base/param_indices.h"
 #include "testhost/qvhost/cli.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
 #include "testhost/host/host.h"
 #include "testhost/effect/instance.h"
-#include "testhost/project/project_file.h"
 #include "testhost/scripting/script_engine.h"
 #include "testhost/os/terminal_text.h"
 
 #include <codecvt>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <locale>
 #include <memory>
-#include <sstream>
 
 namespace qvh {
 namespace {
@@ -26,16 +23,6 @@ struct UiOptions {
     bool legacy = false;
     bool allowScriptAccess = false;
 };
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::u16string utf16(const std::string &utf8)
 {
@@ -68,24 +55,18 @@ void printMessages()
 
 void editProject(const UiOptions &o, CliSession &session)
 {
-    Project project = LoadProjectFile(o.project);  /* its errors name the file */
-    std::unique_ptr<Instance> instance;
-    try {
-        instance = Instance::fromProject(session.params(), project);
-    } catch (const ProjectError &e) {
-        throw ProjectError(o.project + ": " + e.what());
-    }
+    std::unique_ptr<Instance> instance = session.loadProject(o.project);
     std::string before = instance->arbitraryText(qv::kCodeParam);
-    scriptEngine().setUser(readFile(o.user));
+    scriptEngine().setUser(readFile(o.user, "user script"));
     CommandResult r = instance->userChangedParam(qv::kEditButtonParam);
     printMessages();
     if (r.err || !r.message().empty())
-        throw std::runtime_error("the edit ended with error " + std::to_string(r.err) + ": " + r.message());
+        throw RunError("the edit ended with error " + std::to_string(r.err) + ": " + r.message());
     if (instance->arbitraryText(qv::kCodeParam) == before) {
         std::printf("the code is unchanged\n");
         return;
     }
-    SaveProjectFile(o.project, instance->toProject());
+    SaveProject(o.project, *instance);
     std::printf("saved %s with the new code (%zu bytes)\n", o.project.c_str(), instance->arbitraryText(qv::kCodeParam).size());
 }
 
@@ -93,18 +74,8 @@ int runEdit(const UiOptions &o)
 {
     prepareHost(o);
     std::unique_ptr<CliSession> session = CliSession::open(o.plugin);
-    if (!session)
-        return 1;
-    try {
-        editProject(o, *session);
-        return 0;
-    } catch (const ProjectError &e) {
-        std::cerr << "qvhost edit: " << TerminalText(e.what()) << "\n";
-        return 2;  /* a project that cannot be used, as for render and project */
-    } catch (const std::exception &e) {
-        std::cerr << "qvhost edit: " << TerminalText(e.what()) << "\n";
-        return 1;
-    }
+    editProject(o, *session);
+    return kExitDone;
 }
 
 // The start window's text, or the alert that stands in for it.
@@ -112,8 +83,6 @@ int runAbout(const UiOptions &o)
 {
     prepareHost(o);
     std::unique_ptr<CliSession> session = CliSession::open(o.plugin);
-    if (!session)
-        return 1;
     CommandResult r = session->effect().command(PF_Cmd_ABOUT);
     if (scriptEngine().evaluate("typeof _Quorvel_window_ === 'object' && _Quorvel_window_ !== null") == "true") {
         std::printf("start window, logo %s:\n%s",
@@ -123,7 +92,7 @@ int runAbout(const UiOptions &o)
         for (const std::string &text : scriptEngine().alerts())
             std::printf("alert (no logo):\n%s", TerminalText(text).c_str());
     }
-    return r.err ? 1 : 0;
+    return r.err ? kExitFailed : kExitDone;
 }
 
 } // namespace

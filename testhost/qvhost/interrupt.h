@@ -9,7 +9,8 @@ namespace qvh {
 
 void installInterruptAbort();
 bool interrupted();
-// The status for the first signal received (130 for Ctrl-C); 0 before any.
+// The status for the first signal received (kExitInterrupted for Ctrl-C);
+// 0 before any.
 int interruptStatus();
 
 } // namespace qvh

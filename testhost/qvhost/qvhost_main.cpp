@@ -1,13 +1,10 @@
-// qvhost: runs the Quorvel plug-in outside the host.
-//
-// Exit statuses: 0 done; 1 a frame, an output or a host command failed;
-// 2 a mistake in the command line or in a file it names; 130 interrupted.
+// qvhost: runs the Quorvel plug-in outside the host. Its exit statuses are
+// in cli_errors.h; what a command throws becomes its message and status here.
 #include "testhost/qvhost/cli.h"
-#include "testhost/os/terminal_text.h"
+#include "testhost/qvhost/cli_errors.h"
 #include "testhost/os/utf8_args.h"
 
 #include <cstdio>
-#include <new>
 
 namespace {
 
@@ -17,12 +14,12 @@ int reportParseError(CLI::App &app, const CLI::ParseError &e)
 {
     std::vector<std::string> unknown = app.remaining(true);
     if (!unknown.empty() && dynamic_cast<const CLI::ExtrasError *>(&e) == nullptr) {
-        std::fprintf(stderr, "qvhost: unknown option or argument '%s'\n", qvh::TerminalText(unknown.front()).c_str());
-        return 2;
+        qvh::printError("unknown option or argument '" + unknown.front() + "'");
+        return qvh::kExitBadInput;
     }
-    std::fprintf(stderr, "qvhost: %s\n", qvh::TerminalText(e.what()).c_str());
+    qvh::printError(e.what());
     std::fprintf(stderr, "run 'qvhost --help' or 'qvhost COMMAND --help' for the options\n");
-    return 2;
+    return qvh::kExitBadInput;
 }
 
 int parseAndRun(CLI::App &app, int argc, char **argv, const int &status)
@@ -50,7 +47,7 @@ int main(int argc, char **argv)
     app.require_subcommand(0, 1);
     app.allow_windows_style_options(false);  /* "/path" is a path on every system */
     app.set_version_flag("--version", "qvhost " QV_VERSION);
-    int status = 0;
+    int status = qvh::kExitDone;
     qvh::addInfoCommand(app, status);
     qvh::addRenderCommand(app, status);
     qvh::addParamsCommand(app, status);
@@ -59,12 +56,11 @@ int main(int argc, char **argv)
     qvh::addPressCommand(app, status);
     if (args.argc() < 2) {
         std::fputs(app.help().c_str(), stderr);  /* the commands, for someone starting out */
-        return 2;
+        return qvh::kExitBadInput;
     }
     try {
         return parseAndRun(app, args.argc(), args.argv(), status);
-    } catch (const std::bad_alloc &) {
-        std::fprintf(stderr, "qvhost: out of memory\n");
-        return 1;
+    } catch (...) {
+        return qvh::reportError();  /* whatever a command threw, after its files and plug-in are closed */
     }
 }

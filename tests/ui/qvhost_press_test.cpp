@@ -188,7 +188,7 @@ TEST_F(QvhostPressTest, WhatIsNoButtonIsRefusedAndTheProjectKept)
         int status = -1;
         std::string out = press(mistake, &status);
         EXPECT_EQ(status, 2) << mistake << ": " << out;
-        EXPECT_EQ(out.rfind("qvhost press: ", 0), 0u) << mistake << ": " << out;
+        EXPECT_EQ(out.rfind("qvhost: ", 0), 0u) << mistake << ": " << out;
         std::ifstream after(project_);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), before.str()) << mistake;
     }
