@@ -317,4 +317,12 @@ TEST_F(ScriptReachTest, AScriptPastTheMemoryCapFailsAndTheHostGoesOn)
     EXPECT_EQ(run("return #string.rep('x', 1 << 20)"), "1048576");
 }
 
+// The cap bounds what the script holds at once, not what it ever made: 256
+// MiB made and dropped a MiB at a time passes a cap of 8 MiB.
+TEST_F(ScriptReachTest, WhatAScriptDropsIsCreditedBackToTheCap)
+{
+    runtime_->setScriptMemoryCap(std::size_t(8) << 20);
+    EXPECT_EQ(run("local n = 0 for i = 1, 256 do n = n + #string.rep(i % 10, 1 << 20) end return n"), "268435456");
+}
+
 } // namespace

@@ -131,6 +131,7 @@ TEST(ShadertoyTranslatorTest, EveryDeclaredEngineNameIsRenamedWithItsUses)
         {" float a, @; y = @;", " float a, #; y = #;"},
         {" float b = 1.0, @ = 2.0; y = @;", " float b = 1.0, # = 2.0; y = #;"},
         {" float c = g(1.0, 2.0),@; y = @;", " float c = g(1.0, 2.0),#; y = #;"},
+        {" { return 1.0; float a, @; y = @; }", " { return 1.0; float a, #; y = #; }"},  /* a list after a statement */
         {" uniform vec2 d[2], @[3]; y = @[0].x;", " uniform vec2 d[2], #[3]; y = #[0].x;"},
         {" float f(float @) { return @; }", " float f(float #) { return #; }"},
         {" vec4 @(vec2 p) { return vec4(p, 0.0, 1.0); } y = @(p);",

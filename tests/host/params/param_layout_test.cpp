@@ -84,15 +84,17 @@ struct Bank {
     PF_ParamUIFlags uiFlags;
 };
 
+// The first indices as the documented layout gives them, not the code's
+// constants, which the next test checks.
 const Bank kBanks[] = {
-    {qv::kFirstSliderParam, PF_Param_FLOAT_SLIDER, "Slider ", 0, 0},
-    {qv::kFirstAngleParam, PF_Param_ANGLE, "Angle ", C, 0},
-    {qv::kFirstPointParam, PF_Param_POINT, "Point ", 0, 0},
-    {qv::kFirstPoint3DParam, PF_Param_POINT_3D, "3D Point ", 0, 0},
-    {qv::kFirstCheckboxParam, PF_Param_CHECKBOX, "Checkbox ", 0, 0},
-    {qv::kFirstColorParam, PF_Param_COLOR, "Color ", 0, 0},
-    {qv::kFirstLoadLayerParam, PF_Param_CHECKBOX, "Load layer ", S, 0},
-    {qv::kFirstLayerParam, PF_Param_LAYER, "Layer ", 0, PF_PUI_DISABLED},
+    {15, PF_Param_FLOAT_SLIDER, "Slider ", 0, 0},
+    {28, PF_Param_ANGLE, "Angle ", C, 0},
+    {41, PF_Param_POINT, "Point ", 0, 0},
+    {54, PF_Param_POINT_3D, "3D Point ", 0, 0},
+    {67, PF_Param_CHECKBOX, "Checkbox ", 0, 0},
+    {80, PF_Param_COLOR, "Color ", 0, 0},
+    {93, PF_Param_CHECKBOX, "Load layer ", S, 0},
+    {103, PF_Param_LAYER, "Layer ", 0, PF_PUI_DISABLED},
 };
 
 TEST_F(ParamLayoutTest, Declares115ParametersAndReportsThem)
@@ -129,6 +131,70 @@ TEST_F(ParamLayoutTest, BanksNameEachMemberWithASpaceBeforeItsIndex)
             EXPECT_EQ(d.uu.id, bank.first + i) << bank.name << i;
         }
     }
+}
+
+// Each index constant the code reads values by names the parameter the
+// plug-in declared there: a group end by the parameter it follows.
+TEST_F(ParamLayoutTest, EveryIndexConstantPointsAtItsParameter)
+{
+    ASSERT_EQ(params().setup().err, PF_Err_NONE);
+    const struct {
+        PF_ParamIndex index;
+        PF_ParamType type;
+        const char *name;  // for a group end, the name of the parameter before it
+    } constants[] = {
+        {qv::kEditButtonParam, PF_Param_BUTTON, "World rule"},
+        {qv::kCodeParam, PF_Param_ARBITRARY_DATA, "Expression"},
+        {qv::kDebugParam, PF_Param_CHECKBOX, "Debug"},
+        {qv::kLanguageParam, PF_Param_POPUP, "Language"},
+        {qv::kAdvancedGroupParam, PF_Param_GROUP_START, "Advanced"},
+        {qv::kWrapUParam, PF_Param_POPUP, "Wrap u sampler"},
+        {qv::kWrapVParam, PF_Param_POPUP, "Wrap v sampler"},
+        {qv::kMagFilterParam, PF_Param_POPUP, "Magnify sampler"},
+        {qv::kMinFilterParam, PF_Param_POPUP, "Minify sampler"},
+        {qv::kAdvancedGroupEndParam, PF_Param_GROUP_END, "Minify sampler"},
+        {qv::kParametersGroupParam, PF_Param_GROUP_START, "Parameters"},
+        {qv::kResetAllParam, PF_Param_BUTTON, "Reset all parameters"},
+        {qv::kSlidersGroupParam, PF_Param_GROUP_START, "Sliders"},
+        {qv::kResetSlidersParam, PF_Param_BUTTON, "Reset all sliders"},
+        {qv::kFirstSliderParam, PF_Param_FLOAT_SLIDER, "Slider 0"},
+        {qv::kSlidersGroupEndParam, PF_Param_GROUP_END, "Slider 9"},
+        {qv::kAnglesGroupParam, PF_Param_GROUP_START, "Angles"},
+        {qv::kResetAnglesParam, PF_Param_BUTTON, "Reset all angles"},
+        {qv::kFirstAngleParam, PF_Param_ANGLE, "Angle 0"},
+        {qv::kAnglesGroupEndParam, PF_Param_GROUP_END, "Angle 9"},
+        {qv::kPointsGroupParam, PF_Param_GROUP_START, "Points"},
+        {qv::kResetPointsParam, PF_Param_BUTTON, "Reset all points"},
+        {qv::kFirstPointParam, PF_Param_POINT, "Point 0"},
+        {qv::kPointsGroupEndParam, PF_Param_GROUP_END, "Point 9"},
+        {qv::kPoints3DGroupParam, PF_Param_GROUP_START, "3D Points"},
+        {qv::kResetPoints3DParam, PF_Param_BUTTON, "Reset all 3D points"},
+        {qv::kFirstPoint3DParam, PF_Param_POINT_3D, "3D Point 0"},
+        {qv::kPoints3DGroupEndParam, PF_Param_GROUP_END, "3D Point 9"},
+        {qv::kCheckboxesGroupParam, PF_Param_GROUP_START, "Checkboxes"},
+        {qv::kResetCheckboxesParam, PF_Param_BUTTON, "Reset all checkboxes"},
+        {qv::kFirstCheckboxParam, PF_Param_CHECKBOX, "Checkbox 0"},
+        {qv::kCheckboxesGroupEndParam, PF_Param_GROUP_END, "Checkbox 9"},
+        {qv::kColorsGroupParam, PF_Param_GROUP_START, "Colors"},
+        {qv::kResetColorsParam, PF_Param_BUTTON, "Reset all colors"},
+        {qv::kFirstColorParam, PF_Param_COLOR, "Color 0"},
+        {qv::kColorsGroupEndParam, PF_Param_GROUP_END, "Color 9"},
+        {qv::kLayersGroupParam, PF_Param_GROUP_START, "Layers"},
+        {qv::kResetLayersParam, PF_Param_BUTTON, "Reset all layers"},
+        {qv::kFirstLoadLayerParam, PF_Param_CHECKBOX, "Load layer 0"},
+        {qv::kFirstLayerParam, PF_Param_LAYER, "Layer 0"},
+        {qv::kLayersGroupEndParam, PF_Param_GROUP_END, "Layer 9"},
+    };
+    for (const auto &c : constants) {
+        ASSERT_TRUE(c.index > 0 && c.index < params().count()) << c.name;
+        EXPECT_EQ(def(c.index).param_type, c.type) << c.name;
+        EXPECT_STREQ(def(c.type == PF_Param_GROUP_END ? c.index - 1 : c.index).name, c.name) << c.index;
+    }
+    EXPECT_EQ(def(qv::kInputLayerParam).param_type, PF_Param_LAYER);
+    /* the outer group's end is the last parameter */
+    EXPECT_EQ(def(qv::kParametersGroupEndParam).param_type, PF_Param_GROUP_END);
+    EXPECT_EQ(qv::kParamCount, params().count());
+    EXPECT_EQ(qv::kParametersGroupEndParam + 1, params().count());
 }
 
 TEST_F(ParamLayoutTest, DiskIdsAreUniqueAndTheGroupEndAtTenTakesTen)

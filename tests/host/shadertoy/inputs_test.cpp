@@ -183,10 +183,11 @@ TEST_F(ShadertoyInputs, MouseSignIsTheButtonState)
     }
 }
 
-// Frames 0 to 3 at 30 fps: iFrame counts them, rounding past the time's float error.
+// Frames at 30 fps: iFrame counts them, rounding past the time's float error
+// (frame 63's time times 30 lands just below 63 in single precision).
 TEST_F(ShadertoyInputs, FrameCountsWholeFrames)
 {
-    for (int n = 0; n < 4; ++n) {
+    for (int n : {0, 1, 2, 3, 63}) {
         ShadertoyFrame frame;
         frame.ctx.fps = 30.0;
         frame.ctx.time = n / 30.0;
