@@ -38,8 +38,8 @@ struct PassFrame {
     int64_t width = 2;
     int64_t height = 2;
     double time = 0;
-    int32_t wrapU = 0, wrapV = 0;       // 0 repeat, 1 mirrored repeat, 2 clamp to edge
-    int32_t magFilter = 0, minFilter = 0;  // 0 linear, 1 nearest
+    int32_t wrapU = 0, wrapV = 0;          // a WrapMode (engine/sampler_modes.h)
+    int32_t magFilter = 0, minFilter = 0;  // a FilterMode
     double fps = 0;
     uint8_t useOutputAsInput = 0;
     StopCheck stop;

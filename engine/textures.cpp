@@ -3,6 +3,7 @@
 #include "engine/engine_messages.h"
 #include "engine/gl_context.h"
 #include "engine/pixel_buffers.h"
+#include "engine/sampler_modes.h"
 
 #include <glad/gl.h>
 
@@ -15,15 +16,15 @@ namespace {
 GLint wrapMode(int32_t item)
 {
     switch (item) {
-    case 1: return GL_MIRRORED_REPEAT;
-    case 2: return GL_CLAMP_TO_EDGE;
-    default: return GL_REPEAT;  /* item 0 and anything unknown */
+    case kWrapMirroredRepeat: return GL_MIRRORED_REPEAT;
+    case kWrapClampToEdge: return GL_CLAMP_TO_EDGE;
+    default: return GL_REPEAT;  /* kWrapRepeat and anything unknown */
     }
 }
 
 GLint filterMode(int32_t item)
 {
-    return item == 1 ? GL_NEAREST : GL_LINEAR;
+    return item == kFilterNearest ? GL_NEAREST : GL_LINEAR;
 }
 
 GLint internalFormat(int depth)

@@ -1,6 +1,5 @@
 // qvhost project: make, show and edit saved projects.
 #include "base/param_indices.h"
-#include "base/popup_codes.h"
 #include "testhost/qvhost/cli.h"
 #include "testhost/qvhost/cli_errors.h"
 #include "testhost/qvhost/cli_support.h"
@@ -41,26 +40,6 @@ void showValues(Instance &instance)
     }
 }
 
-// Picks the "Language" entry as the user does; the plug-in converts the code
-// when it becomes the Shadertoy dialect.
-void chooseLanguage(Instance &instance, const std::string &language)
-{
-    for (std::size_t i = 0; i < kLanguageNames.size(); ++i) {
-        if (language != kLanguageNames[i])
-            continue;
-        A_long value = qv::PopupValueOfCode(static_cast<int32_t>(i));
-        if (instance.param(qv::kLanguageParam).u.pd.value == value)
-            return;
-        instance.setPopup(qv::kLanguageParam, value);
-        CommandResult r = instance.userChangedParam(qv::kLanguageParam);
-        if (r.err)
-            throw RunError("choosing the language failed with error " + std::to_string(r.err) + ": " +
-                                     r.message());
-        return;
-    }
-    throw UsageError("--language: '" + language + "' is not one of " + NameList(kLanguageNames));
-}
-
 int runShow(const ProjectOptions &o)
 {
     return withSession(o, [&](CliSession &s) {
@@ -80,7 +59,7 @@ int runNew(const ProjectOptions &o)
         if (!o.codeFile.empty())
             instance->setArbitraryText(qv::kCodeParam, readFile(o.codeFile));
         if (!o.language.empty())
-            chooseLanguage(*instance, o.language);
+            ChooseLanguage(*instance, o.language);
         SaveProject(o.file, *instance);
     });
 }

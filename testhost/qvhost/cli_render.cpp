@@ -105,14 +105,6 @@ std::vector<double> values(const std::string &text, const char *option, std::siz
 
 PF_Fixed fixed(double v) { return static_cast<PF_Fixed>(std::lround(v * 65536.0)); }
 
-int choice(const std::string &text, const char *option, const std::vector<std::string> &names)
-{
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (text == names[i])
-            return qv::PopupValueOfCode(static_cast<int32_t>(i));
-    throw UsageError(std::string(option) + ": '" + text + "' is not one of " + NameList(names));
-}
-
 void setBank(Instance &instance, const RenderOptions &o)
 {
     using namespace qv;
@@ -157,13 +149,13 @@ void setSettings(Instance &instance, const RenderOptions &o)
     if (!o.code.empty())
         instance.setArbitraryText(qv::kCodeParam, readFile(o.code));
     if (!o.wrapU.empty())
-        instance.setPopup(qv::kWrapUParam, choice(o.wrapU, "--wrap-u", kWrapNames));
+        instance.setPopup(qv::kWrapUParam, PopupChoice(o.wrapU, "--wrap-u", kWrapNames));
     if (!o.wrapV.empty())
-        instance.setPopup(qv::kWrapVParam, choice(o.wrapV, "--wrap-v", kWrapNames));
+        instance.setPopup(qv::kWrapVParam, PopupChoice(o.wrapV, "--wrap-v", kWrapNames));
     if (!o.mag.empty())
-        instance.setPopup(qv::kMagFilterParam, choice(o.mag, "--mag", kFilterNames));
+        instance.setPopup(qv::kMagFilterParam, PopupChoice(o.mag, "--mag", kFilterNames));
     if (!o.min.empty())
-        instance.setPopup(qv::kMinFilterParam, choice(o.min, "--min", kFilterNames));
+        instance.setPopup(qv::kMinFilterParam, PopupChoice(o.min, "--min", kFilterNames));
 }
 
 // Throws when the plug-in fails a change the user made.
@@ -175,19 +167,12 @@ void userChanged(Instance &instance, PF_ParamIndex index, const char *what)
                                  r.message());
 }
 
-// Picks the "Language" entry as the user does: a new value, then
-// PF_Cmd_USER_CHANGED_PARAM, on which the plug-in converts the stored code
-// when the new language is the Shadertoy dialect. Picking the entry already
-// chosen changes nothing, as in the host.
+// The language named on the command line, when one is.
 void chooseLanguage(Instance &instance, const RenderOptions &o)
 {
     if (o.language.empty())
         return;
-    int value = choice(o.language, "--language", kLanguageNames);
-    if (instance.param(qv::kLanguageParam).u.pd.value == value)
-        return;
-    instance.setPopup(qv::kLanguageParam, value);
-    userChanged(instance, qv::kLanguageParam, "choosing the language");
+    ChooseLanguage(instance, o.language);
 }
 
 // A layer's source: a file, a frame pattern read anew for every frame, or

@@ -1,4 +1,7 @@
 #include "testhost/qvhost/cli_support.h"
+
+#include "base/param_indices.h"
+#include "base/popup_codes.h"
 #include "testhost/host/param_values.h"
 #include "testhost/os/os.h"
 #include "testhost/os/terminal_text.h"
@@ -171,6 +174,25 @@ std::string NameList(const std::vector<std::string> &names)
     for (const std::string &n : names)
         list += (list.empty() ? "" : "|") + n;
     return list;
+}
+
+A_long PopupChoice(const std::string &text, const char *option, const std::vector<std::string> &names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (text == names[i])
+            return qv::PopupValueOfCode(static_cast<int32_t>(i));
+    throw UsageError(std::string(option) + ": '" + text + "' is not one of " + NameList(names));
+}
+
+void ChooseLanguage(Instance &instance, const std::string &language)
+{
+    A_long value = PopupChoice(language, "--language", kLanguageNames);
+    if (instance.param(qv::kLanguageParam).u.pd.value == value)
+        return;
+    instance.setPopup(qv::kLanguageParam, value);
+    CommandResult r = instance.userChangedParam(qv::kLanguageParam);
+    if (r.err)
+        throw RunError("choosing the language failed with error " + std::to_string(r.err) + ": " + r.message());
 }
 
 std::string FormatDefault(const PF_ParamDef &def)

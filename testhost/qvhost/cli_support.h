@@ -59,5 +59,15 @@ extern const std::vector<std::string> kLanguageNames;
 extern const std::vector<std::string> kWrapNames;
 extern const std::vector<std::string> kFilterNames;
 std::string NameList(const std::vector<std::string> &names);
+// The popup value of the item named `text` among `names`; a name not among
+// them is a UsageError naming `option`.
+A_long PopupChoice(const std::string &text, const char *option, const std::vector<std::string> &names);
+
+// Picks the "Language" entry named `language` as the user does: a new value,
+// then PF_Cmd_USER_CHANGED_PARAM, on which the plug-in converts the stored
+// code when the new language is the Shadertoy dialect. Picking the entry
+// already chosen changes nothing, as in the host. A change the plug-in fails
+// is a RunError.
+void ChooseLanguage(Instance &instance, const std::string &language);
 
 } // namespace qvh
