@@ -27,20 +27,25 @@ out=$(mktemp -d /tmp/qv-bench-out.XXXXXX)
 for round in $(seq "$rounds"); do
     for side in old new; do
         dir=$([ "$side" = old ] && echo "$old/build" || echo build)
-        "$dir/bench/$bench" --benchmark_filter="$filter" --benchmark_format=csv \
-            2>/dev/null | grep -E '^(name,|")' >"$out/$side.$round.csv" || true
+        # JSON, as the CSV writer stops at the first case whose counters
+        # differ from the first case's.
+        "$dir/bench/$bench" --benchmark_filter="$filter" --benchmark_format=json \
+            >"$out/$side.$round.json" 2>/dev/null || true
     done
 done
 python3 - "$out" "$rounds" <<'PY'
-import csv, sys, statistics, glob
+import json, sys, statistics, glob
 out, rounds = sys.argv[1], int(sys.argv[2])
 def times(side):
     t = {}
-    for f in sorted(glob.glob(f"{out}/{side}.*.csv")):
-        for row in csv.DictReader(open(f)):
-            if row.get("error_occurred") == "true":
-                continue
-            t.setdefault(row["name"], []).append(float(row["real_time"]))
+    for f in sorted(glob.glob(f"{out}/{side}.*.json")):
+        try:
+            runs = json.load(open(f))["benchmarks"]
+        except (ValueError, KeyError):
+            continue  # a run that died: its cases count in no median
+        for run in runs:
+            if not run.get("error_occurred"):
+                t.setdefault(run["name"], []).append(float(run["real_time"]))
     return t
 old, new = times("old"), times("new")
 print(f"{'case':60s} {'before':>10s} {'after':>10s} {'ratio':>7s}")
