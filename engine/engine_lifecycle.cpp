@@ -21,23 +21,6 @@ bool glLoaded = false;
 
 GLADapiproc findNothing(const char *) { return nullptr; }
 
-// The prelude's getColor indexes the sampler array `layer` with a function
-// argument. Windows drivers accept that in GLSL 3.30; Mesa rejects it unless
-// extensions such as ARB_gpu_shader5 are on, and turns them all on (as those
-// drivers do) with this option of its own; MESA_DEBUG=silent keeps it from
-// announcing the override on the host's standard error. Values already set
-// are kept. Set before the first glfwInit, when Mesa reads its options.
-void relaxMesaShaderRules()
-{
-#ifndef _WIN32
-    static bool done = false;
-    if (!done) {
-        setenv("force_glsl_extensions_warn", "true", 0);
-        setenv("MESA_DEBUG", "silent", 0);
-    }
-    done = true;
-#endif
-}
 // GLFW loads the system's game-controller libraries (XInput, DirectInput) at
 // glfwInit and frees them at glfwTerminate. A library freed while a thread of
 // its own still runs takes the host down (Wine's XInput has such a thread);
@@ -62,7 +45,6 @@ void ensureGlfw()
 {
     if (glfwReady)
         return;
-    relaxMesaShaderRules();
     if (glfwInit() == GLFW_TRUE) {
         pinControllerLibraries();
         noteGlfwInitialised();

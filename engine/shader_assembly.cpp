@@ -58,6 +58,9 @@ std::string makeFragmentSource(const std::string &code, int version)
 {
     std::string source = "#version " + std::to_string(version) + " core\n";
     source += "#define platform " + std::to_string(kPlatformCode) + "\n";
+    // The prelude's getColor picks a layer's sampler by a constant index in
+    // each branch: GLSL 3.30 allows no other index into a sampler array, and
+    // drivers that keep to the rules (Mesa's defaults) refuse a variable one.
     source.append(kFragmentPreludeText, kFragmentPreludeText_size);
     source += "#line 1\n";  /* compile messages count the user's lines */
     source += code;

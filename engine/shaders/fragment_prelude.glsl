@@ -29,7 +29,16 @@ vec4 getColor(int layerId,vec2 coord)
 {
 if(layerId==INPUT_LAYER_INDEX) return texture(inLayer,coord);
 if(layerId==OUTPUT_LAYER_INDEX) return texture(outLayer,coord);
-else if(layerId>=0 && layerId<=9) return texture(layer[layerId],coord);
+if(layerId==0) return texture(layer[0],coord);
+if(layerId==1) return texture(layer[1],coord);
+if(layerId==2) return texture(layer[2],coord);
+if(layerId==3) return texture(layer[3],coord);
+if(layerId==4) return texture(layer[4],coord);
+if(layerId==5) return texture(layer[5],coord);
+if(layerId==6) return texture(layer[6],coord);
+if(layerId==7) return texture(layer[7],coord);
+if(layerId==8) return texture(layer[8],coord);
+if(layerId==9) return texture(layer[9],coord);
 return vec4(0.0);
 }
 

@@ -9,10 +9,6 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build-win/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winedbg.exe=}"  # no Mono or Gecko prompts, no crash debugger
-# Mesa on the Linux side reads these: the prelude indexes a sampler array
-# with a variable, which Windows drivers accept and Mesa allows only with this.
-export force_glsl_extensions_warn="${force_glsl_extensions_warn:-true}"
-export MESA_DEBUG="${MESA_DEBUG:-silent}"
 loader=/usr/lib/wine/wine64
 [ -x "$loader" ] || loader=$(dpkg -L wine64 | grep '/wine64$' | head -n1)
 exec "$loader" "$@"
